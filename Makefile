@@ -1,0 +1,71 @@
+# Kelmora's front door. `make demo` and `make test` are the quick start.
+SHELL := /bin/bash
+.DEFAULT_GOAL := build
+
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD       := build
+SAN_BUILD   := build/san
+FUZZ_BUILD  := build/fuzz
+FUZZ_SECONDS ?= 10
+GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+
+# Debian packages the build, the tests and the tools need.
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
+            libbenchmark-dev qt6-base-dev
+
+.PHONY: deps build test test-native fuzz fuzz-build bench format clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -z "$$missing" ]; then echo "deps: everything is installed"; \
+	elif [ "$$(id -u)" = 0 ]; then \
+	    echo "deps: installing$$missing"; \
+	    export DEBIAN_FRONTEND=noninteractive; \
+	    apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
+	else \
+	    echo "deps: missing$$missing"; \
+	    echo "deps: run as root: apt-get install -y$$missing"; exit 1; \
+	fi
+
+build:
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_WERROR=ON >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The test build carries AddressSanitizer and UndefinedBehaviorSanitizer.
+test-native:
+	cmake -S . -B $(SAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON \
+	      -DKELMORA_WERROR=ON -DKELMORA_BENCH=OFF >/dev/null
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test: deps
+	$(MAKE) --no-print-directory test-native
+	$(MAKE) --no-print-directory fuzz
+
+fuzz-build:
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_FUZZ=ON \
+	      -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Runs every fuzz target for FUZZ_SECONDS from its seed corpus.
+fuzz: fuzz-build
+	@set -e; for t in $(FUZZ_BUILD)/bin/fuzz_*; do \
+	    [ -x "$$t" ] || continue; \
+	    name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \
+	    echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	    $$t -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 -print_final_stats=0 \
+	        $$corpus fuzz/corpus/$${name#fuzz_} 2>$(FUZZ_BUILD)/$$name.log \
+	        || { tail -40 $(FUZZ_BUILD)/$$name.log; exit 1; }; \
+	done
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && $$b; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,30 @@
+#include "platform/Clock.h"
+
+#include <cerrno>
+#include <ctime>
+
+namespace kelmora {
+
+namespace {
+
+std::int64_t monotonic_ns() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+} // namespace
+
+std::uint32_t tick_ms() { return static_cast<std::uint32_t>(monotonic_ns() / 1'000'000); }
+
+void sleep_ms(std::uint32_t ms) {
+    timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1'000'000};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+std::int64_t hires_counter() { return monotonic_ns(); }
+
+std::int64_t hires_frequency() { return 1'000'000'000; }
+
+} // namespace kelmora

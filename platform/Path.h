@@ -1,0 +1,28 @@
+// Paths inside Kelmora are Windows-1250 text, built as directory, separator,
+// name: the separator is always inserted, even after one already there.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelmora {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+std::string join_path(std::string_view directory, std::string_view name);
+
+// The form a system call takes: UTF-8 on POSIX, the bytes themselves for the
+// Windows ANSI calls.
+std::string system_path(std::string_view path);
+
+// The process's current directory as Windows-1250 text; empty if unknown.
+std::string current_directory();
+
+// Changes the current directory; false when refused.
+bool change_directory(std::string_view path);
+
+} // namespace kelmora

@@ -1,0 +1,75 @@
+#include "platform/TextLines.h"
+
+#include "platform/Cp1250.h"
+#include "platform/Files.h"
+
+namespace kelmora {
+
+namespace {
+
+std::u16string utf16_units(std::string_view bytes, bool big_endian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        units += static_cast<char16_t>(big_endian ? (a << 8) | b : (b << 8) | a);
+    }
+    return units;
+}
+
+std::string to_cp1250(std::string_view content) {
+    auto starts = [&](std::string_view bom) { return content.substr(0, bom.size()) == bom; };
+    if (starts("\xEF\xBB\xBF")) {
+        return cp1250_from_utf8(content.substr(3));
+    }
+    if (starts("\xFF\xFE")) {
+        return cp1250_from_utf16(utf16_units(content.substr(2), false));
+    }
+    if (starts("\xFE\xFF")) {
+        return cp1250_from_utf16(utf16_units(content.substr(2), true));
+    }
+    return std::string(content);
+}
+
+} // namespace
+
+std::vector<std::string> split_text_lines(std::string_view content) {
+    const std::string text = to_cp1250(content);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.emplace_back(text, start, i - start);
+            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size()) {
+        lines.emplace_back(text, start);
+    }
+    return lines;
+}
+
+std::optional<std::vector<std::string>> read_text_lines(std::string_view path) {
+    auto content = read_file(path);
+    if (!content) {
+        return std::nullopt;
+    }
+    return split_text_lines(*content);
+}
+
+std::string join_crlf_lines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+} // namespace kelmora
