@@ -1,0 +1,47 @@
+// The event log "errorlog.txt" in the start directory: one timestamped line
+// per event, appended, never rotated. Opened and closed for every event, so
+// the file on disk is complete after each call.
+#pragma once
+
+#include "platform/LocalTime.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelmora {
+
+// The process's working directory at start. It is kept whole however long it
+// is: a cut path would name another directory.
+std::string CaptureStartDirectory();
+
+class EventLog {
+public:
+    using Clock = std::function<LocalTime()>;
+
+    explicit EventLog(std::string startDirectory, Clock clock = local_time_now);
+
+    // Appends "dd/mm/yyyy hh:mm:ss - message" and CR LF. A line break inside
+    // the message becomes CR LF too. A log that cannot be opened drops the
+    // event silently: the log is itself the reporting channel.
+    void LogEvent(std::string_view message) const;
+
+    const std::string& StartDirectory() const { return startDirectory_; }
+    const std::string& Path() const { return path_; }
+
+    // The whole log for the event-log page; nothing when it cannot be read.
+    std::optional<std::string> Read() const;
+
+    // Empties the log file (0 bytes); false when it cannot be written.
+    bool Clear() const;
+
+    static std::string FormatLine(const LocalTime& time, std::string_view message);
+
+private:
+    std::string startDirectory_;
+    std::string path_;
+    Clock clock_;
+};
+
+} // namespace kelmora

@@ -1,0 +1,24 @@
+// The status file "rexcom.sta" in the data path: the host application's view
+// of the last job, one line "a,b" with CR LF. The meaning of the pair is the
+// job's (acknowledged commands, records); -1 means not available.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelmora {
+
+class Console;
+class EventLog;
+
+// "a,b" without a line end: the log's and the status panel's form.
+std::string FormatStatusPair(int a, int b);
+
+// Replaces the whole file through a temporary file, so the host never reads
+// half of it. False when it cannot be written.
+bool WriteStatusFile(std::string_view dataPath, int a, int b);
+
+// Log, status panel 1, file: in this order.
+void ReportStatus(const EventLog& log, Console& console, std::string_view dataPath, int a, int b);
+
+} // namespace kelmora
