@@ -7,11 +7,13 @@
 
 namespace kelmora {
 
-std::string CaptureStartDirectory() { return current_directory(); }
+std::string CaptureStartDirectory() {
+    return current_directory();
+}
 
 EventLog::EventLog(std::string startDirectory, Clock clock)
-    : startDirectory_(std::move(startDirectory)),
-      path_(join_path(startDirectory_, "errorlog.txt")), clock_(std::move(clock)) {}
+    : startDirectory_(std::move(startDirectory)), path_(join_path(startDirectory_, "errorlog.txt")),
+      clock_(std::move(clock)) {}
 
 std::string EventLog::FormatLine(const LocalTime& t, std::string_view message) {
     char stamp[40];
@@ -34,8 +36,12 @@ void EventLog::LogEvent(std::string_view message) const {
     append_file(path_, FormatLine(clock_(), message));
 }
 
-std::optional<std::string> EventLog::Read() const { return read_file(path_); }
+std::optional<std::string> EventLog::Read() const {
+    return read_file(path_);
+}
 
-bool EventLog::Clear() const { return write_file(path_, ""); }
+bool EventLog::Clear() const {
+    return write_file(path_, "");
+}
 
 } // namespace kelmora

@@ -7,7 +7,9 @@
 
 namespace kelmora {
 
-std::string FormatStatusPair(int a, int b) { return std::to_string(a) + "," + std::to_string(b); }
+std::string FormatStatusPair(int a, int b) {
+    return std::to_string(a) + "," + std::to_string(b);
+}
 
 bool WriteStatusFile(std::string_view dataPath, int a, int b) {
     return replace_file(join_path(dataPath, "rexcom.sta"), FormatStatusPair(a, b) + "\r\n");

@@ -10,7 +10,9 @@ namespace kelmora {
 // count. Always measure with elapsed_ms(start), which survives the wrap.
 std::uint32_t tick_ms();
 
-inline std::uint32_t elapsed_ms(std::uint32_t start) { return tick_ms() - start; }
+inline std::uint32_t elapsed_ms(std::uint32_t start) {
+    return tick_ms() - start;
+}
 
 // Blocks the calling thread; nothing else runs on it meanwhile.
 void sleep_ms(std::uint32_t ms);

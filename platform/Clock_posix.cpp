@@ -15,7 +15,9 @@ std::int64_t monotonic_ns() {
 
 } // namespace
 
-std::uint32_t tick_ms() { return static_cast<std::uint32_t>(monotonic_ns() / 1'000'000); }
+std::uint32_t tick_ms() {
+    return static_cast<std::uint32_t>(monotonic_ns() / 1'000'000);
+}
 
 void sleep_ms(std::uint32_t ms) {
     timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1'000'000};
@@ -23,8 +25,12 @@ void sleep_ms(std::uint32_t ms) {
     }
 }
 
-std::int64_t hires_counter() { return monotonic_ns(); }
+std::int64_t hires_counter() {
+    return monotonic_ns();
+}
 
-std::int64_t hires_frequency() { return 1'000'000'000; }
+std::int64_t hires_frequency() {
+    return 1'000'000'000;
+}
 
 } // namespace kelmora

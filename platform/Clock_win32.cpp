@@ -10,7 +10,9 @@ std::uint32_t tick_ms() {
     return static_cast<std::uint32_t>(hires_counter() / (hires_frequency() / 1000));
 }
 
-void sleep_ms(std::uint32_t ms) { Sleep(ms); }
+void sleep_ms(std::uint32_t ms) {
+    Sleep(ms);
+}
 
 std::int64_t hires_counter() {
     LARGE_INTEGER c;

@@ -16,7 +16,8 @@ bool write_with_mode(std::string_view path, std::string_view bytes, const char* 
     if (f == nullptr) {
         return false;
     }
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool written =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     const bool closed = std::fclose(f) == 0;
     return written && closed;
 }

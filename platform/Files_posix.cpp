@@ -13,14 +13,16 @@ bool rename_over(std::string_view from, std::string_view to) {
 }
 
 bool file_exists(std::string_view path) {
-    struct stat st{};
+    struct stat st {};
     return stat(system_path(path).c_str(), &st) == 0;
 }
 
-bool remove_file(std::string_view path) { return std::remove(system_path(path).c_str()) == 0; }
+bool remove_file(std::string_view path) {
+    return std::remove(system_path(path).c_str()) == 0;
+}
 
 std::optional<std::int64_t> file_age_ms(std::string_view path) {
-    struct stat st{};
+    struct stat st {};
     if (stat(system_path(path).c_str(), &st) != 0) {
         return std::nullopt;
     }

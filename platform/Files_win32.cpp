@@ -22,7 +22,9 @@ bool file_exists(std::string_view path) {
     return true;
 }
 
-bool remove_file(std::string_view path) { return DeleteFileA(std::string(path).c_str()) != 0; }
+bool remove_file(std::string_view path) {
+    return DeleteFileA(std::string(path).c_str()) != 0;
+}
 
 std::optional<std::int64_t> file_age_ms(std::string_view path) {
     WIN32_FILE_ATTRIBUTE_DATA data;

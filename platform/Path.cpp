@@ -23,7 +23,9 @@ std::string join_path(std::string_view directory, std::string_view name) {
 
 #ifdef _WIN32
 
-std::string system_path(std::string_view path) { return std::string(path); }
+std::string system_path(std::string_view path) {
+    return std::string(path);
+}
 
 std::string current_directory() {
     char buffer[MAX_PATH + 1];
@@ -37,7 +39,9 @@ bool change_directory(std::string_view path) {
 
 #else
 
-std::string system_path(std::string_view path) { return utf8_from_cp1250(path); }
+std::string system_path(std::string_view path) {
+    return utf8_from_cp1250(path);
+}
 
 std::string current_directory() {
     char buffer[PATH_MAX];
@@ -47,7 +51,9 @@ std::string current_directory() {
     return cp1250_from_utf8(buffer);
 }
 
-bool change_directory(std::string_view path) { return chdir(system_path(path).c_str()) == 0; }
+bool change_directory(std::string_view path) {
+    return chdir(system_path(path).c_str()) == 0;
+}
 
 #endif
 

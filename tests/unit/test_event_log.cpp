@@ -1,0 +1,81 @@
+#include "engine/EventLog.h"
+#include "engine/StatusFile.h"
+#include "platform/Files.h"
+#include "support/RecordingConsole.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelmora;
+using kelmora::testing::RecordingConsole;
+using kelmora::testing::TempDir;
+
+namespace {
+
+const LocalTime kMarch7 = {2013, 3, 7, 4, 9, 5, 3};
+
+EventLog FixedLog(const TempDir& dir) {
+    return EventLog(dir.str(), [] { return kMarch7; });
+}
+
+} // namespace
+
+TEST(EventLog, LineFormatAndCrLfEnds) {
+    EXPECT_EQ(EventLog::FormatLine(kMarch7, "Start programu"),
+              "07/03/2013 09:05:03 - Start programu\r\n");
+    EXPECT_EQ(EventLog::FormatLine({999, 12, 31, 0, 23, 59, 0}, "a\nb"),
+              "31/12/0999 23:59:00 - a\r\nb\r\n");
+}
+
+TEST(EventLog, AppendsOneLinePerEventAndClearLeavesAnEmptyFile) {
+    TempDir dir;
+    const EventLog log = FixedLog(dir);
+    EXPECT_EQ(log.Path(), dir.file("errorlog.txt"));
+    log.LogEvent("Start programu");
+    log.LogEvent("COM1 otev\xF8"
+                 "en"); // Windows-1250 bytes pass unchanged
+    EXPECT_EQ(read_file(log.Path()), "07/03/2013 09:05:03 - Start programu\r\n"
+                                     "07/03/2013 09:05:03 - COM1 otev\xF8"
+                                     "en\r\n");
+    ASSERT_TRUE(log.Clear());
+    EXPECT_EQ(read_file(log.Path()), "");
+    log.LogEvent("Stop programu");
+    EXPECT_EQ(log.Read(), "07/03/2013 09:05:03 - Stop programu\r\n");
+}
+
+TEST(EventLog, UnwritableLogDropsTheEventSilently) {
+    TempDir dir;
+    const EventLog log(dir.file("missing"), [] { return kMarch7; });
+    log.LogEvent("Start programu");
+    EXPECT_FALSE(log.Read());
+    EXPECT_FALSE(log.Clear());
+}
+
+TEST(StatusFile, ReportStatusLogsShowsThenWritesOnlyTheLastPair) {
+    TempDir dir;
+    const EventLog log = FixedLog(dir);
+    RecordingConsole console;
+    ReportStatus(log, console, dir.str(), -1, -1);
+    EXPECT_EQ(read_file(dir.file("rexcom.sta")), "-1,-1\r\n"); // exactly 7 bytes
+    EXPECT_EQ(console.panels.at(1), "-1,-1");
+    ReportStatus(log, console, dir.str(), 12, 2500);
+    EXPECT_EQ(read_file(dir.file("rexcom.sta")), "12,2500\r\n");
+    EXPECT_EQ(read_file(log.Path()), "07/03/2013 09:05:03 - -1,-1\r\n"
+                                     "07/03/2013 09:05:03 - 12,2500\r\n");
+}
+
+TEST(StatusFile, DataPathEndingInSeparatorStillReachesTheFile) {
+    TempDir dir;
+    ASSERT_TRUE(WriteStatusFile(dir.str() + kPathSeparator, 1, 0));
+    EXPECT_EQ(read_file(dir.file("rexcom.sta")), "1,0\r\n");
+}
+
+TEST(StatusFile, UnwritableStatusFileStillLogsAndShows) {
+    TempDir dir;
+    const EventLog log = FixedLog(dir);
+    RecordingConsole console;
+    EXPECT_FALSE(WriteStatusFile(dir.file("missing"), 1, 0));
+    ReportStatus(log, console, dir.file("missing"), 1, 0);
+    EXPECT_EQ(console.panels.at(1), "1,0");
+    EXPECT_EQ(read_file(log.Path()), "07/03/2013 09:05:03 - 1,0\r\n");
+}
