@@ -1,0 +1,43 @@
+#include "terminal/CommandLine.h"
+
+namespace kelmora {
+
+namespace {
+
+constexpr std::size_t kFirstPartCodesEnd = 56; // part one: 0-55
+constexpr std::size_t kSharedHead = 14;        // part two: 0-13
+constexpr std::size_t kSecondCodesAt = 56;     // part two: 56-end
+constexpr std::size_t kNameAt = 98;            // part one: 98-end
+
+} // namespace
+
+LineShape ClassifyCommandLine(std::string_view line) {
+    if (line.empty()) {
+        return LineShape::Empty;
+    }
+    if (line.size() <= kMaxOneFrameLine) {
+        return LineShape::OneFrame;
+    }
+    if (line.size() <= kMaxTwoPartLine && (line[0] == 'Q' || line[0] == 'R')) {
+        return LineShape::TwoPart;
+    }
+    return LineShape::TooLong;
+}
+
+std::optional<TwoPartRecord> SplitTwoPartLine(std::string_view line) {
+    if (ClassifyCommandLine(line) != LineShape::TwoPart) {
+        return std::nullopt;
+    }
+    TwoPartRecord parts;
+    parts.first.reserve(line.size() - 42);
+    parts.first.append(line.substr(0, kFirstPartCodesEnd));
+    parts.first.append(line.substr(kNameAt));
+
+    parts.second.reserve(line.size() - 42);
+    parts.second.push_back(line[0] == 'Q' ? 'q' : 'r');
+    parts.second.append(line.substr(1, kSharedHead - 1));
+    parts.second.append(line.substr(kSecondCodesAt));
+    return parts;
+}
+
+} // namespace kelmora
