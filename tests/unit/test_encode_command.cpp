@@ -216,6 +216,16 @@ TEST(EncodeRecord, OutOfRangeCodesAreLoggedInRowOrderAndStillSent) {
     meals[2] = meals[5] = '\x34';
     meals[1] = meals[13] = '\x42';
     EXPECT_EQ(Hex(e.payload.substr(12, 14)), Hex(meals));
+
+    // After a wrapped first code the byte already has breakfast and dinner
+    // parts: 'H' (17) gives 152 = d 6, b 1, c 2. The rejected breakfast keeps
+    // b = 1, and the dinner '*' then sets c = 0: 6*24 + 1*6 = 0x96.
+    rec.first = "H" + std::string(13, '*');
+    rec.breakfast = "2" + std::string(13, '*');
+    rec.dinner = std::string(14, '*');
+    const Encoded wrapped = Encode(rec.Text(), Settings(true, 4, 6));
+    EXPECT_EQ(static_cast<unsigned char>(wrapped.payload[12]), 0x96);
+    EXPECT_EQ(wrapped.log.size(), 2U);
 }
 
 TEST(EncodeRecord, RadixBelowOneRaisesBeforeAnythingIsLogged) {
@@ -301,11 +311,82 @@ TEST(EncodeRecord, NameGoesThroughTheNameTable) {
 // Czech letters of code page 852 and the plain letters a terminal shows.
 TEST(NameTable, CzechLettersLoseTheirAccents) {
     const std::pair<unsigned, char> letters[] = {
-        {0xA0, 'a'}, {0xB5, 'A'}, {0x9F, 'c'}, {0xAC, 'C'}, {0xD4, 'd'}, {0xD2, 'D'},
-        {0x82, 'e'}, {0x90, 'E'}, {0xD8, 'e'}, {0xB7, 'E'}, {0xA1, 'i'}, {0xD6, 'I'},
-        {0xE5, 'n'}, {0xD5, 'N'}, {0xA2, 'o'}, {0xE0, 'O'}, {0xFD, 'r'}, {0xFC, 'R'},
-        {0xE7, 's'}, {0xE6, 'S'}, {0x9C, 't'}, {0x9B, 'T'}, {0xA3, 'u'}, {0xE9, 'U'},
-        {0x85, 'u'}, {0xDE, 'U'}, {0xEC, 'y'}, {0xED, 'Y'}, {0xA7, 'z'}, {0xA6, 'Z'},
+        {0xA0, 'a'},
+        {0xB5, 'A'},
+        {0x9F, 'c'},
+        {0xAC, 'C'},
+        {0xD4, 'd'},
+        {0xD2, 'D'},
+        {0x82, 'e'},
+        {0x90, 'E'},
+        {0xD8, 'e'},
+        {0xB7, 'E'},
+        {0xA1, 'i'},
+        {0xD6, 'I'},
+        {0xE5, 'n'},
+        {0xD5, 'N'},
+        {0xA2, 'o'},
+        {0xE0, 'O'},
+        {0xFD, 'r'},
+        {0xFC, 'R'},
+        {0xE7, 's'},
+        {0xE6, 'S'},
+        {0x9C, 't'},
+        {0x9B, 'T'},
+        {0xA3, 'u'},
+        {0xE9, 'U'},
+        {0x85, 'u'},
+        {0xDE, 'U'},
+        {0xEC, 'y'},
+        {0xED, 'Y'},
+        {0xA7, 'z'},
+        {0xA6, 'Z'},
+        // The other accented letters of the code page.
+        {0x83, 'a'},
+        {0x84, 'a'},
+        {0x86, 'c'},
+        {0x87, 'c'},
+        {0x88, 'l'},
+        {0x89, 'e'},
+        {0x8A, 'O'},
+        {0x8B, 'o'},
+        {0x8C, 'i'},
+        {0x8D, 'Z'},
+        {0x8E, 'A'},
+        {0x8F, 'C'},
+        {0x91, 'L'},
+        {0x92, 'l'},
+        {0x93, 'o'},
+        {0x94, 'o'},
+        {0x95, 'L'},
+        {0x96, 'l'},
+        {0x97, 'S'},
+        {0x98, 's'},
+        {0x99, 'O'},
+        {0x9A, 'U'},
+        {0x9D, 'L'},
+        {0xA4, 'A'},
+        {0xA5, 'a'},
+        {0xA8, 'E'},
+        {0xA9, 'e'},
+        {0xAB, 'z'},
+        {0xAD, 's'},
+        {0xB6, 'A'},
+        {0xB8, 'S'},
+        {0xBD, 'Z'},
+        {0xBE, 'z'},
+        {0xD0, 'd'},
+        {0xD1, 'D'},
+        {0xD3, 'E'},
+        {0xDD, 'T'},
+        {0xE2, 'O'},
+        {0xE3, 'N'},
+        {0xE4, 'n'},
+        {0xE8, 'R'},
+        {0xEA, 'r'},
+        {0xEB, 'U'},
+        {0xEE, 't'},
+        {0xFB, 'u'},
     };
     for (const auto& [byte, plain] : letters) {
         EXPECT_EQ(TranslateNameByte(static_cast<std::uint8_t>(byte)), plain) << std::hex << byte;
