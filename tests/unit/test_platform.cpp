@@ -27,8 +27,9 @@ struct TempDir {
     std::filesystem::path path;
     TempDir() {
         path = std::filesystem::temp_directory_path() /
-               ("kelmora-platform-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("kelmora-platform-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
@@ -46,7 +47,10 @@ TEST(Cp1250, EveryByteSurvivesUtf8AndUtf16RoundTrips) {
 
 TEST(Cp1250, CzechTextConvertsBothWays) {
     const std::string utf8 = "Špatný počet snídaní, nebo večeří!";
-    const std::string cp = "\x8Apatn\xFD po\xE8" "et sn\xED" "dan\xED, nebo ve\xE8" "e\xF8\xED!";
+    const std::string cp = "\x8Apatn\xFD po\xE8"
+                           "et sn\xED"
+                           "dan\xED, nebo ve\xE8"
+                           "e\xF8\xED!";
     EXPECT_EQ(cp1250_from_utf8(utf8), cp);
     EXPECT_EQ(utf8_from_cp1250(cp), utf8);
     EXPECT_EQ("Špatný počet snídaní, nebo večeří!"_cp, cp);
@@ -58,12 +62,12 @@ TEST(Cp1250, CharactersWithoutAFormBecomeQuestionMarks) {
         const char* cp1250;
     };
     const std::vector<Case> cases = {
-        {"\xE2\x82\xAC", "\x80"},         // euro sign has a form
-        {"\xC3\xA5", "?"},                // a with ring: not in the code page
-        {"\xF0\x9F\x98\x80x", "?x"},      // outside the BMP
-        {"a\xC3", "a?"},                  // truncated sequence
-        {"\xC0\x80z", "?z"},              // overlong encoding
-        {"\x80\x80q", "?q"},              // stray continuation bytes
+        {"\xE2\x82\xAC", "\x80"},    // euro sign has a form
+        {"\xC3\xA5", "?"},           // a with ring: not in the code page
+        {"\xF0\x9F\x98\x80x", "?x"}, // outside the BMP
+        {"a\xC3", "a?"},             // truncated sequence
+        {"\xC0\x80z", "?z"},         // overlong encoding
+        {"\x80\x80q", "?q"},         // stray continuation bytes
     };
     for (const auto& c : cases) {
         EXPECT_EQ(cp1250_from_utf8(c.utf8), c.cp1250) << c.utf8;
@@ -85,10 +89,10 @@ TEST(TextLines, ByteOrderMarkSelectsTheEncodingAndEveryLineEndSplits) {
         {"S\r\n\r\nY", {"S", "", "Y"}},
         {"\n", {""}},
         {"\r\r\n\n", {"", "", ""}},
-        {"\xE8\r\n", {"\xE8"}},                            // Windows-1250 as it is
-        {"\xEF\xBB\xBF\xC4\x8D\r\nY", {"\xE8", "Y"}},      // UTF-8 BOM: č
+        {"\xE8\r\n", {"\xE8"}},                                          // Windows-1250 as it is
+        {"\xEF\xBB\xBF\xC4\x8D\r\nY", {"\xE8", "Y"}},                    // UTF-8 BOM: č
         {std::string("\xFF\xFE\x0D\x01\r\0\n\0Y\0", 10), {"\xE8", "Y"}}, // UTF-16 LE
-        {std::string("\xFE\xFF\x01\x0D\0\r\0Y\0", 9), {"\xE8", "Y"}},   // UTF-16 BE, odd tail
+        {std::string("\xFE\xFF\x01\x0D\0\r\0Y\0", 9), {"\xE8", "Y"}},    // UTF-16 BE, odd tail
     };
     for (const auto& c : cases) {
         EXPECT_EQ(split_text_lines(c.content), c.lines) << testing::PrintToString(c.content);

@@ -1,0 +1,182 @@
+#include "terminal/Tobrin.h"
+
+#include "platform/Clock.h"
+#include "serial/Customport.h"
+#include "terminal/TobrinHost.h"
+
+#include <algorithm>
+
+namespace kelmora {
+
+namespace {
+
+constexpr int kPollListenByteMs = 100; // byte timeout of the presence test
+constexpr int kPollSendByteMs = 200;   // byte timeout before a polled send
+constexpr int kMasterAckMs = 1000;
+constexpr int kSlaveAckMs = 80;
+constexpr std::uint32_t kAfterDetectMs = 50;
+constexpr std::uint32_t kAfterClearMs = 3000;
+
+// The last three bytes received while listening for the poll frame.
+class PollWindow {
+public:
+    // True when `b` completes the poll frame after the three bytes before it.
+    bool Completes(int b) const {
+        return filled_ == 3 && bytes_[0] == kPollFrame[0] && bytes_[1] == kPollFrame[1] &&
+               bytes_[2] == kPollFrame[2] && b == kPollFrame[3];
+    }
+    void Push(int b) {
+        bytes_[0] = bytes_[1];
+        bytes_[1] = bytes_[2];
+        bytes_[2] = b;
+        filled_ = std::min(filled_ + 1, 3);
+    }
+
+private:
+    std::array<int, 3> bytes_{};
+    int filled_ = 0;
+};
+
+// ReadByte's "nothing arrived"; anything more negative is a failed line.
+constexpr int kNoByte = -1;
+
+} // namespace
+
+TTobrin::TTobrin(TSer_Port& line, int address, std::size_t memoryLength, TobrinHost& host)
+    : Line(line), Address(address), DataBuffer(memoryLength, 0), Host(host) {}
+
+Frame TTobrin::MakeFrame(const std::uint8_t* payload, std::size_t n) const {
+    Frame frame{};
+    n = std::min<std::size_t>(n, kFrameSize - 3);
+    frame[0] = static_cast<std::uint8_t>(Address);
+    frame[1] = static_cast<std::uint8_t>(n + 3);
+    std::copy_n(payload, n, frame.begin() + 2);
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < n + 2; ++i) {
+        sum += frame[i];
+    }
+    frame[n + 2] = static_cast<std::uint8_t>(sum);
+    return frame;
+}
+
+bool TTobrin::Detect(bool probeSlave) {
+    if (Line.Status() != 0 || !Line.IsOpen) {
+        MasterFlag = false;
+        SlaveFlag = false;
+    } else if (ListenForPoll()) {
+        MasterFlag = true;
+        SlaveFlag = false;
+    } else if (probeSlave) {
+        // The probe's acknowledgement wait still follows the previous role.
+        SlaveFlag = ProbeSlave();
+        MasterFlag = false;
+    } else {
+        MasterFlag = false;
+        SlaveFlag = true;
+    }
+    return IsPresent();
+}
+
+bool TTobrin::ListenForPoll() {
+    Line.FlushInput();
+    Line.ToReceive();
+    PollWindow window;
+    const std::uint32_t start = tick_ms();
+    std::uint32_t silence = start;
+    for (;;) {
+        const auto limit = static_cast<std::uint32_t>(Host.Settings().MasterTestMs);
+        if (elapsed_ms(silence) > limit || elapsed_ms(start) > kListenLimitMs) {
+            return false;
+        }
+        const int b = Line.ReadByte(kPollListenByteMs);
+        if (b == kNoByte) {
+            continue;
+        }
+        if (b < 0) {
+            return false;
+        }
+        if (window.Completes(b)) {
+            return true;
+        }
+        window.Push(b);
+        silence = tick_ms();
+    }
+}
+
+bool TTobrin::ProbeSlave() {
+    const std::uint8_t probe = 'A';
+    SendDirect(MakeFrame(&probe, 1));
+    return ReadAck() == 0;
+}
+
+bool TTobrin::SendPolled(const Frame& frame) {
+    const std::uint32_t start = tick_ms();
+    std::uint32_t silence = start;
+    Line.FlushInput();
+    Line.ToReceive();
+    PollWindow window;
+    for (;;) {
+        const auto limit = static_cast<std::uint32_t>(Host.Settings().MasterTestMs);
+        if (elapsed_ms(silence) > limit || elapsed_ms(start) > kListenLimitMs) {
+            return false;
+        }
+        const int b = Line.ReadByte(kPollSendByteMs);
+        if (b == kNoByte) {
+            continue;
+        }
+        if (b < 0) {
+            return false;
+        }
+        if (window.Completes(b)) {
+            Line.ClearTransmit();
+            Line.ToTransmit();
+            Line.Write(frame.data(), frame[1]);
+            Line.ToReceive();
+            return true;
+        }
+        window.Push(b);
+        silence = tick_ms();
+    }
+}
+
+void TTobrin::SendDirect(const Frame& frame) {
+    Line.ToTransmit();
+    Line.Write(frame.data(), frame[1]);
+    Line.FlushInput();
+    Line.ToReceive();
+}
+
+int TTobrin::ReadAck() {
+    const int b = Line.ReadByte(MasterFlag ? kMasterAckMs : kSlaveAckMs);
+    return b == kAck ? 0 : 1;
+}
+
+int TTobrin::SendCommand(CommandBuffer& text) {
+    const int n = EncodeCommand(text, Host.Settings().coding,
+                                [this](std::string_view message) { Host.LogEvent(message); });
+    if (n < 0) {
+        return 1; // fits no frame: nothing is sent
+    }
+    const Frame frame =
+        MakeFrame(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::size_t>(n));
+    if (!IsPresent()) {
+        Detect(true);
+        sleep_ms(kAfterDetectMs);
+    }
+    if (MasterFlag) {
+        SendPolled(frame);
+    } else if (SlaveFlag) {
+        SendDirect(frame);
+    } else {
+        return 1;
+    }
+    const int acknowledged = ReadAck();
+    if (frame[2] == 'C') {
+        sleep_ms(kAfterClearMs);
+    } else if (frame[2] == 'O') {
+        Detect(false);
+    }
+    return acknowledged;
+}
+
+} // namespace kelmora

@@ -1,0 +1,80 @@
+// TTobrin: one configured terminal, an address on one half-duplex line.
+//
+// The link layer: a frame is address, length (payload + 3), payload and the
+// sum of the bytes before it modulo 256; a terminal acknowledges with the
+// single byte 0x06. A MASTER terminal runs the line and sends the poll frame
+// 10 04 55 69; Kelmora transmits to it only right after one and waits up to
+// 1000 ms for the acknowledgement. A SLAVE only answers; Kelmora transmits
+// whenever it likes and waits 80 ms. The role is learnt on the line by
+// Detect, never taken from the configuration.
+#pragma once
+
+#include "terminal/EncodeCommand.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kelmora {
+
+class TSer_Port;
+class TobrinHost;
+
+inline constexpr std::uint8_t kAck = 0x06;
+inline constexpr std::array<std::uint8_t, 4> kPollFrame = {0x10, 0x04, 0x55, 0x69};
+inline constexpr std::size_t kFrameSize = 100;
+
+using Frame = std::array<std::uint8_t, kFrameSize>;
+
+// Listening for the poll frame ends after MasterTestMs of silence; bytes that
+// keep arriving without ever forming a poll frame (noise, a foreign talker)
+// end it after this long in all, so a noisy line cannot hang the program.
+inline constexpr std::uint32_t kListenLimitMs = 2000;
+
+class TTobrin {
+public:
+    // `memoryLength` is the size of the answer buffer: the terminal's whole
+    // person memory in bytes.
+    TTobrin(TSer_Port& line, int address, std::size_t memoryLength, TobrinHost& host);
+
+    // The presence test: MASTER when a poll frame is heard, else (with the
+    // probe) SLAVE when the probe 'A' is acknowledged, else absent; without
+    // the probe a terminal that does not poll counts as SLAVE. A line that did
+    // not open or whose status is not 0 makes the terminal absent at once.
+    bool Detect(bool probeSlave);
+
+    // Encodes, frames and sends one command and waits for its acknowledgement:
+    // 0 acknowledged, 1 otherwise (also when the terminal is absent and
+    // nothing was sent). `text` is overwritten with the payload. After a
+    // payload starting with 'C' it pauses 3000 ms (the terminal is deaf while
+    // it clears its memory); after 'O' it tests the role again, without probe.
+    // Throws CodingError from encoding.
+    int SendCommand(CommandBuffer& text);
+
+    bool IsMaster() const { return MasterFlag; }
+    bool IsSlave() const { return SlaveFlag; }
+    bool IsPresent() const { return MasterFlag || SlaveFlag; }
+
+    // Inner steps of the transactions.
+    bool ListenForPoll();
+    bool ProbeSlave();
+    bool SendPolled(const Frame& frame);
+    void SendDirect(const Frame& frame);
+    int ReadAck();
+
+    // Builds the frame of an n-byte payload to this terminal's address.
+    Frame MakeFrame(const std::uint8_t* payload, std::size_t n) const;
+
+    TSer_Port& Line;
+    int Address;
+    std::vector<std::uint8_t> DataBuffer; // the answer block of a data command
+    bool MasterFlag = false;
+    bool SlaveFlag = false;
+    int ReceivedCount = 0; // bytes of the last answer block
+    int RecordCount = 0;   // records decoded from the last answer
+    int AckCount = 0;      // acknowledged commands of the current job
+    TobrinHost& Host;
+};
+
+} // namespace kelmora
