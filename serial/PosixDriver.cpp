@@ -1,0 +1,511 @@
+// The POSIX backend of the port driver: a termios device named by the device
+// table, opened exclusively, in raw mode, never blocking.
+#include "platform/Clock.h"
+#include "platform/Path.h"
+#include "serial/PortDevices.h"
+#include "serial/PortDriver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+namespace kelmora {
+
+namespace {
+
+struct PosixPortData {
+    int fd = -1;
+    termios settings{};
+    std::uint32_t rx_queue_size = kPortQueueSize;
+    std::uint32_t tx_queue_size = kPortQueueSize;
+    // The line settings last applied, for the status dump.
+    std::int32_t baud = 0;
+    char parity = 'N';
+    int data_bits = 8;
+    int stop_bits = 1;
+};
+
+PosixPortData* data_of(PortRecord* port) {
+    return static_cast<PosixPortData*>(port->driver_data);
+}
+
+int fail(PortRecord* port, int code) {
+    port->status = code;
+    return code;
+}
+
+// A device that hung up (a USB adapter pulled out, the far side of a pty
+// closed) answers EIO, or end of file; both mean the port is gone.
+int io_error() {
+    const int error = errno;
+    return error == EIO ? SP_ERR_NO_HARDWARE : map_errno(error);
+}
+
+bool hung_up(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+speed_t speed_constant(std::int32_t baud) {
+    switch (baud) {
+    case 50:
+        return B50;
+    case 75:
+        return B75;
+    case 110:
+        return B110;
+    case 134:
+        return B134;
+    case 150:
+        return B150;
+    case 200:
+        return B200;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 1800:
+        return B1800;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B0;
+    }
+}
+
+tcflag_t size_flag(int data_bits) {
+    switch (data_bits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    case 8:
+        return CS8;
+    default:
+        return 0;
+    }
+}
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Raw mode: every byte passes unchanged both ways (no software flow control,
+// so 0x11 and 0x13 pass; no CR/LF translation, no signals, no echo, no parity
+// checking of received bytes); a read returns at once with what has arrived.
+void make_raw(termios& t) {
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR |
+                                        IGNCR | ICRNL | IXON | IXOFF | IXANY | IMAXBEL);
+    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+    t.c_cflag |= CLOCAL | CREAD | HUPCL;
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+}
+
+void set_modem_line(int fd, int line, bool on) {
+    // A pty has no modem lines and refuses; as with any refusal, nothing to do.
+    ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+int posix_read_block(PortRecord* port, std::uint8_t* buffer, std::uint32_t n) {
+    PosixPortData* d = data_of(port);
+    port->count = 0;
+    int waiting = 0;
+    if (ioctl(d->fd, FIONREAD, &waiting) != 0) {
+        return fail(port, io_error());
+    }
+    if (waiting <= 0) {
+        return hung_up(d->fd) ? fail(port, SP_ERR_NO_HARDWARE) : SP_ERR_RX_EMPTY;
+    }
+    if (n == 0) {
+        return SP_OK;
+    }
+    const std::size_t want = n < static_cast<std::uint32_t>(waiting) ? n : waiting;
+    const ssize_t got = read(d->fd, buffer, want);
+    if (got > 0) {
+        port->count = static_cast<std::uint32_t>(got);
+        return SP_OK;
+    }
+    if (got == 0) {
+        return fail(port, SP_ERR_NO_HARDWARE);
+    }
+    if (errno == EAGAIN || errno == EINTR) {
+        return SP_ERR_RX_EMPTY;
+    }
+    return fail(port, io_error());
+}
+
+int posix_read_byte(PortRecord* port) {
+    std::uint8_t byte = 0;
+    const int code = posix_read_block(port, &byte, 1);
+    if (code != SP_OK) {
+        return code;
+    }
+    return port->count == 1 ? byte : SP_ERR_RX_EMPTY;
+}
+
+// The transmit queue holds kPortQueueSize bytes: the room is what the kernel's
+// output queue leaves of it. Never waits for bytes to leave the wire.
+int posix_write_block(PortRecord* port, const std::uint8_t* data, std::uint32_t n) {
+    PosixPortData* d = data_of(port);
+    port->count = 0;
+    int queued = 0;
+    if (ioctl(d->fd, TIOCOUTQ, &queued) != 0) {
+        return fail(port, io_error());
+    }
+    const auto used = static_cast<std::uint32_t>(queued < 0 ? 0 : queued);
+    const std::uint32_t room = used >= d->tx_queue_size ? 0 : d->tx_queue_size - used;
+    const std::uint32_t m = n < room ? n : room;
+    if (m > 0) {
+        const ssize_t written = write(d->fd, data, m);
+        if (written > 0) {
+            port->count = static_cast<std::uint32_t>(written);
+        } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            return fail(port, io_error());
+        }
+    }
+    if (port->count == n) {
+        return SP_OK;
+    }
+    return fail(port, SP_ERR_TX_FULL);
+}
+
+int posix_write_byte(PortRecord* port, std::uint8_t byte) {
+    return posix_write_block(port, &byte, 1);
+}
+
+int posix_set_params(PortRecord* port, std::int32_t baud, char parity, int data_bits,
+                     int stop_bits) {
+    PosixPortData* d = data_of(port);
+    if (baud > kMaxBaud) {
+        return fail(port, SP_ERR_BAD_BAUD);
+    }
+    termios t = d->settings;
+    t.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD | CMSPAR | CSTOPB | CSIZE);
+    const char letter = upper(parity);
+    switch (letter) {
+    case 'E':
+        t.c_cflag |= PARENB;
+        break;
+    case 'O':
+        t.c_cflag |= PARENB | PARODD;
+        break;
+    case 'M':
+        t.c_cflag |= PARENB | PARODD | CMSPAR;
+        break;
+    case 'S':
+        t.c_cflag |= PARENB | CMSPAR;
+        break;
+    case 'N':
+        break;
+    default:
+        return fail(port, SP_ERR_BAD_PARITY);
+    }
+    if (stop_bits == 2) {
+        t.c_cflag |= CSTOPB;
+    } else if (stop_bits != 1) {
+        return fail(port, SP_ERR_BAD_STOP_BITS);
+    }
+    // Only the standard speeds exist for termios; any other is refused.
+    const speed_t speed = speed_constant(baud);
+    if (speed == B0) {
+        return fail(port, SP_ERR_BAD_BAUD);
+    }
+    const tcflag_t size = size_flag(data_bits);
+    if (size == 0) {
+        return fail(port, SP_ERR_BAD_WORD_LENGTH);
+    }
+    t.c_cflag |= size;
+    cfsetispeed(&t, speed);
+    cfsetospeed(&t, speed);
+    if (tcsetattr(d->fd, TCSANOW, &t) != 0) {
+        return fail(port, io_error());
+    }
+    // tcsetattr succeeds when any part of the change took; the speed must.
+    termios applied{};
+    if (tcgetattr(d->fd, &applied) != 0) {
+        return fail(port, io_error());
+    }
+    if (cfgetospeed(&applied) != speed) {
+        return fail(port, SP_ERR_BAD_BAUD);
+    }
+    d->settings = t;
+    d->baud = baud;
+    d->parity = letter;
+    d->data_bits = data_bits;
+    d->stop_bits = stop_bits;
+    return port->status;
+}
+
+int apply_settings(PortRecord* port, const termios& t) {
+    PosixPortData* d = data_of(port);
+    if (tcsetattr(d->fd, TCSANOW, &t) != 0) {
+        return fail(port, io_error());
+    }
+    d->settings = t;
+    return SP_OK;
+}
+
+int posix_use_xon_xoff(PortRecord* port, bool on) {
+    termios t = data_of(port)->settings;
+    const auto flags = static_cast<tcflag_t>(IXON | IXOFF);
+    t.c_iflag = on ? (t.c_iflag | flags) : (t.c_iflag & ~flags);
+    return apply_settings(port, t);
+}
+
+int posix_use_rts_cts(PortRecord* port, bool on) {
+    termios t = data_of(port)->settings;
+    t.c_cflag = on ? (t.c_cflag | CRTSCTS) : (t.c_cflag & ~static_cast<tcflag_t>(CRTSCTS));
+    return apply_settings(port, t);
+}
+
+int posix_set_dtr(PortRecord* port, bool on) {
+    set_modem_line(data_of(port)->fd, TIOCM_DTR, on);
+    return SP_OK;
+}
+
+int posix_set_rts(PortRecord* port, bool on) {
+    set_modem_line(data_of(port)->fd, TIOCM_RTS, on);
+    return SP_OK;
+}
+
+int posix_tx_used(PortRecord* port) {
+    int queued = 0;
+    if (ioctl(data_of(port)->fd, TIOCOUTQ, &queued) != 0) {
+        return fail(port, io_error());
+    }
+    return queued;
+}
+
+int posix_tx_free(PortRecord* port) {
+    const int used = posix_tx_used(port);
+    if (used < 0) {
+        return used;
+    }
+    const auto size = static_cast<int>(data_of(port)->tx_queue_size);
+    return used >= size ? 0 : size - used;
+}
+
+int posix_rx_used(PortRecord* port) {
+    PosixPortData* d = data_of(port);
+    int waiting = 0;
+    if (ioctl(d->fd, FIONREAD, &waiting) != 0) {
+        return fail(port, io_error());
+    }
+    if (waiting > 0) {
+        return waiting;
+    }
+    return hung_up(d->fd) ? fail(port, SP_ERR_NO_HARDWARE) : 0;
+}
+
+int posix_rx_free(PortRecord* port) {
+    const int used = posix_rx_used(port);
+    if (used < 0) {
+        return used;
+    }
+    const auto size = static_cast<int>(data_of(port)->rx_queue_size);
+    return used >= size ? 0 : size - used;
+}
+
+int posix_clear_tx(PortRecord* port) {
+    if (tcflush(data_of(port)->fd, TCOFLUSH) != 0) {
+        return fail(port, io_error());
+    }
+    return SP_OK;
+}
+
+int posix_modem_status(PortRecord* port) {
+    int lines = 0;
+    if (ioctl(data_of(port)->fd, TIOCMGET, &lines) != 0) {
+        return fail(port, io_error());
+    }
+    int bits = 0;
+    bits |= (lines & TIOCM_CTS) != 0 ? kModemCts : 0;
+    bits |= (lines & TIOCM_DSR) != 0 ? kModemDsr : 0;
+    bits |= (lines & TIOCM_RI) != 0 ? kModemRing : 0;
+    bits |= (lines & TIOCM_CD) != 0 ? kModemDcd : 0;
+    return bits;
+}
+
+int posix_dump_status(PortRecord* port, TextPrinter print, void* context) {
+    if (print == nullptr) {
+        return SP_OK;
+    }
+    PosixPortData* d = data_of(port);
+    char line[160];
+    std::snprintf(line, sizeof line, "COM%d: %d baud, %d data bits, parity %c, %d stop bits",
+                  port->port_index + 1, d->baud, d->data_bits, d->parity, d->stop_bits);
+    print(context, line);
+    int queued = 0;
+    int waiting = 0;
+    ioctl(d->fd, TIOCOUTQ, &queued);
+    ioctl(d->fd, FIONREAD, &waiting);
+    std::snprintf(line, sizeof line, "transmit queue %d of %u, receive queue %d of %u, status %d",
+                  queued, d->tx_queue_size, waiting, d->rx_queue_size, port->status);
+    print(context, line);
+    int lines = 0;
+    if (ioctl(d->fd, TIOCMGET, &lines) == 0) {
+        std::snprintf(line, sizeof line, "DTR %d RTS %d CTS %d DSR %d DCD %d RI %d",
+                      (lines & TIOCM_DTR) != 0, (lines & TIOCM_RTS) != 0, (lines & TIOCM_CTS) != 0,
+                      (lines & TIOCM_DSR) != 0, (lines & TIOCM_CD) != 0, (lines & TIOCM_RI) != 0);
+    } else {
+        std::snprintf(line, sizeof line, "modem lines unknown");
+    }
+    print(context, line);
+    return SP_OK;
+}
+
+int posix_send_break(PortRecord* port, std::uint32_t ms) {
+    const int fd = data_of(port)->fd;
+    if (ioctl(fd, TIOCSBRK) != 0) {
+        return SP_OK;
+    }
+    idle_wait_ms(port, ms);
+    ioctl(fd, TIOCCBRK);
+    return SP_OK;
+}
+
+int posix_close(PortRecord* port) {
+    PosixPortData* d = data_of(port);
+    int result = SP_OK;
+    if (d != nullptr) {
+        set_modem_line(d->fd, TIOCM_DTR, false);
+        set_modem_line(d->fd, TIOCM_RTS, false);
+        // With the direction turned to receive nothing queued can reach a
+        // terminal any more; dropping it spares the kernel's wait for it.
+        tcflush(d->fd, TCOFLUSH);
+        ioctl(d->fd, TIOCNXCL);
+        if (::close(d->fd) != 0 && errno != EINTR) {
+            result = map_system_error();
+        }
+        delete d;
+    }
+    free_port_record(port);
+    return result;
+}
+
+void posix_wait_input(PortRecord* port, std::uint32_t max_ms) {
+    pollfd p{data_of(port)->fd, POLLIN, 0};
+    poll(&p, 1, static_cast<int>(max_ms));
+}
+
+void install_slots(PortRecord* port) {
+    port->read_byte = posix_read_byte;
+    port->write_byte = posix_write_byte;
+    port->close = posix_close;
+    port->set_params = posix_set_params;
+    port->use_xon_xoff = posix_use_xon_xoff;
+    port->use_rts_cts = posix_use_rts_cts;
+    port->set_dtr = posix_set_dtr;
+    port->set_rts = posix_set_rts;
+    port->tx_free = posix_tx_free;
+    port->tx_used = posix_tx_used;
+    port->rx_free = posix_rx_free;
+    port->rx_used = posix_rx_used;
+    port->clear_tx = posix_clear_tx;
+    port->write_block = posix_write_block;
+    port->read_block = posix_read_block;
+    port->dump_status = posix_dump_status;
+    port->send_break = posix_send_break;
+    port->modem_status = posix_modem_status;
+    port->wait_input = posix_wait_input;
+}
+
+// Opens the device for exclusive use: TIOCEXCL keeps other programs out,
+// flock also keeps out a second open by root (which TIOCEXCL lets through) or
+// by this same process. The descriptor, or a code.
+int open_device(const std::string& path, int& fd) {
+    fd = ::open(system_path(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return map_system_error();
+    }
+    if (isatty(fd) == 0) {
+        ::close(fd);
+        return SP_ERR_NO_HARDWARE;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? SP_ERR_IN_USE : map_errno(error);
+    }
+    ioctl(fd, TIOCEXCL);
+    return SP_OK;
+}
+
+} // namespace
+
+int map_system_error() {
+    return map_errno(errno);
+}
+
+PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, int data_bits,
+                      int stop_bits) {
+    PortRecord* port = allocate_port_record(port_index);
+    if (port == nullptr) {
+        return nullptr;
+    }
+    auto* d = new (std::nothrow) PosixPortData{};
+    if (d == nullptr) {
+        port->status = SP_ERR_NO_MEMORY;
+        return port;
+    }
+    const std::string path = port_device(port_index);
+    if (path.empty()) {
+        delete d;
+        port->status = SP_ERR_BAD_PORT;
+        return port;
+    }
+    const int opened = open_device(path, d->fd);
+    if (opened != SP_OK) {
+        delete d;
+        port->status = opened;
+        return port;
+    }
+    port->driver_data = d;
+    port->status = SP_OK;
+    termios t{};
+    if (tcgetattr(d->fd, &t) != 0) {
+        port->status = io_error();
+    } else {
+        // Raw from the start, so the port passes every byte even when the
+        // line settings below are refused.
+        make_raw(t);
+        apply_settings(port, t);
+    }
+    set_modem_line(d->fd, TIOCM_DTR, true);
+    set_modem_line(d->fd, TIOCM_RTS, true);
+    // Installed whatever set_params answers: the close slot must release the
+    // device in every case.
+    install_slots(port);
+    if (port->status == SP_OK) {
+        posix_set_params(port, baud, parity, data_bits, stop_bits);
+    }
+    return port;
+}
+
+} // namespace kelmora
