@@ -4,8 +4,10 @@
 #include "platform/Clock.h"
 #include "serial/PortDriver.h"
 
-#include <mmsystem.h>
+// clang-format off
 #include <windows.h>
+#include <mmsystem.h> // needs the types of windows.h
+// clang-format on
 
 #include <cstdio>
 #include <cstring>
