@@ -56,6 +56,10 @@ public:
     virtual void PaintIndicator(int slot, IndicatorState state) = 0;
     virtual void ShowIndicator(int slot) = 0;
 
+    // The watcher's display: the progress bar at the tick counter (full from
+    // 100 on) and the LED, lit while the watcher is not busy.
+    virtual void ShowWatchdog(int ticks, bool ledLit) = 0;
+
     virtual void SetActivePage(Page page) = 0;
     virtual void ShowWindow() = 0;
 

@@ -55,6 +55,11 @@ public:
     void PaintIndicator(int slot, IndicatorState state) override { indicators[slot] = state; }
     void ShowIndicator(int slot) override { indicatorShown[slot] = true; }
 
+    void ShowWatchdog(int ticks, bool ledLit) override {
+        watchdogTicks = ticks;
+        ledOn = ledLit;
+    }
+
     void SetActivePage(Page page) override { activePage = page; }
     void ShowWindow() override { windowShown = true; }
 
@@ -84,6 +89,8 @@ public:
     std::vector<RecordedBalloon> balloons;
     std::array<std::optional<IndicatorState>, 4> indicators{};
     std::array<bool, 4> indicatorShown{};
+    int watchdogTicks = -1;
+    bool ledOn = false;
     std::optional<Page> activePage;
     bool windowShown = false;
     std::vector<RecordedMessage> messages;

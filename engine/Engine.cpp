@@ -1,0 +1,275 @@
+#include "engine/Engine.h"
+
+#include "engine/ClockCommand.h"
+#include "engine/Console.h"
+#include "engine/StatusFile.h"
+#include "platform/Clock.h"
+#include "platform/Cp1250.h"
+#include "platform/Path.h"
+#include "platform/TextLines.h"
+#include "serial/Customport.h"
+#include "serial/PortDevices.h"
+
+namespace kelmora {
+
+using namespace kelmora::literals;
+
+namespace {
+
+constexpr std::uint32_t kWatcherIdleCheckMs = 100;
+constexpr std::uint32_t kShutdownCheckMs = 10;
+
+// The serial driver's idle hook keeps the shell's events flowing while a
+// wait lasts. There is one hook per process, so one console behind it.
+Console* g_idleConsole = nullptr;
+
+int ProcessShellEvents(PortRecord*) {
+    if (g_idleConsole != nullptr) {
+        g_idleConsole->ProcessPendingEvents();
+    }
+    return 0;
+}
+
+// Sets the serial layer's process-wide values from the configuration.
+void ApplyToSerialLayer(const Configuration& config) {
+    MarkParity = config.MarkParity;
+    LineLeadUs = config.LineLeadUs;
+    LineTailUs = config.LineTailUs;
+    clear_port_devices();
+    for (std::size_t i = 0; i < config.PortDevices.size(); ++i) {
+        if (!config.PortDevices[i].empty()) {
+            set_port_device(static_cast<std::int32_t>(i), config.PortDevices[i]);
+        }
+    }
+}
+
+} // namespace
+
+// Marks a job in progress for its whole length, on every way out.
+class Engine::JobScope {
+public:
+    explicit JobScope(Engine& engine) : engine_(engine) { ++engine_.jobDepth_; }
+    ~JobScope() { --engine_.jobDepth_; }
+    JobScope(const JobScope&) = delete;
+    JobScope& operator=(const JobScope&) = delete;
+
+private:
+    Engine& engine_;
+};
+
+Engine::Engine(Console& console, EngineOptions options)
+    : console_(console), options_(std::move(options)),
+      log_(options_.startDirectory, options_.clock) {
+    g_idleConsole = &console_;
+    set_idle_hook(ProcessShellEvents);
+}
+
+Engine::~Engine() {
+    if (watcher_) {
+        Shutdown();
+    }
+    set_idle_hook(nullptr);
+    if (g_idleConsole == &console_) {
+        g_idleConsole = nullptr;
+    }
+}
+
+void Engine::LoadConfiguration() {
+    config_ = kelmora::LoadConfiguration(options_.iniPath, options_.startDirectory);
+    ApplyToSerialLayer(config_);
+    host_ = std::make_unique<TerminalHost>(TobrinSettingsFrom(config_), log_, console_);
+    terminals_ =
+        std::make_unique<Terminals>(config_, *host_, console_, log_, flags_, options_.opener);
+    runner_ = std::make_unique<CommandRunner>(config_, log_, console_, *terminals_, flags_);
+}
+
+void Engine::LogStart() {
+    log_.LogEvent("Start programu");
+}
+
+void Engine::OpenTerminals() {
+    terminals_->OpenTerminals();
+}
+
+void Engine::StartWatcher(std::string_view requestFileName) {
+    WatcherWork work;
+    work.processRequestFile = [this](const std::string& path) {
+        JobScope job(*this);
+        runner_->ProcessRequestFile(path);
+    };
+    work.retestTerminals = [this] {
+        JobScope job(*this);
+        terminals_->RetestTerminals();
+    };
+    watcher_ = std::make_unique<THlidac>(join_path(config_.DataPath, requestFileName), flags_,
+                                         handOver_, std::move(work), options_.watcher);
+    watcher_->Resume();
+}
+
+void Engine::Shutdown() {
+    flags_.Stopping = true;
+    if (watcher_) {
+        watcher_->Terminate();
+        // The watcher may be waiting for a hand-over that this thread would
+        // run; drop it instead, so the request file stays for the next start.
+        while (watcher_->ExitCode() == kStillActive) {
+            handOver_.DropPending();
+            sleep_ms(kShutdownCheckMs);
+        }
+        watcher_->Join();
+        watcher_.reset();
+    }
+    if (terminals_) {
+        terminals_->Release();
+    }
+    log_.LogEvent("Stop programu");
+    if (runner_) {
+        runner_->CommandList.clear();
+    }
+}
+
+void Engine::RunHandOvers() {
+    if (jobDepth_ > 0) {
+        return; // runs when the job in progress has ended
+    }
+    handOver_.RunPending();
+}
+
+void Engine::WaitWatcherIdle() {
+    while (flags_.WatcherBusy) {
+        // The watcher may be busy handing work over: run it, or it never ends.
+        RunHandOvers();
+        console_.ProcessPendingEvents();
+        sleep_ms(kWatcherIdleCheckMs);
+    }
+}
+
+void Engine::RunManualJob(std::string_view line) {
+    operatorActive_ = true;
+    WaitWatcherIdle();
+    if (watcher_) {
+        watcher_->Suspend();
+    }
+    {
+        JobScope job(*this);
+        const int slot = console_.SelectedSlot();
+        const TTobrin* t = runner_->SelectedTerminal();
+        if (t != nullptr && t->IsPresent()) {
+            console_.ClearResults();
+            runner_->ClearStatusPanels();
+            runner_->CommandList = {std::string(line)};
+            flags_.ManualRun = true;
+            runner_->RunCommandList();
+            flags_.ManualRun = false;
+            if (runner_->SaveResults()) {
+                runner_->ReportJobStatus();
+                terminals_->ShowTerminalState(slot);
+            }
+        }
+    }
+    if (watcher_) {
+        watcher_->Resume();
+    }
+    operatorActive_ = false;
+}
+
+void Engine::Button1Click(std::string_view commandLine) {
+    if (Busy()) {
+        return;
+    }
+    if (commandLine.empty()) {
+        JobScope job(*this);
+        terminals_->RetestTerminals();
+        return;
+    }
+    RunManualJob(commandLine);
+}
+
+void Engine::SendQuickCommand(std::string_view text) {
+    if (!Busy()) {
+        RunManualJob(text);
+    }
+}
+
+void Engine::Button33Click(const std::function<std::optional<std::string>()>& chooseFile) {
+    if (Busy() || flags_.WatcherBusy) {
+        return;
+    }
+    operatorActive_ = true;
+    const std::string directory = current_directory();
+    // Events flow while the dialog is open: a request file may be handed over
+    // and run before the chosen file is read.
+    const std::optional<std::string> file = chooseFile();
+    if (file) {
+        JobScope job(*this);
+        runner_->CommandList.clear();
+        console_.ClearResults();
+        runner_->ClearStatusPanels();
+        if (auto lines = read_text_lines(*file)) {
+            runner_->CommandList = std::move(*lines);
+        }
+        if (!runner_->CommandList.empty()) {
+            flags_.ManualRun = true;
+            runner_->RunCommandList();
+            flags_.ManualRun = false;
+            if (runner_->SaveResults()) {
+                runner_->ReportJobStatus();
+                terminals_->ShowTerminalState(console_.SelectedSlot());
+            } else {
+                console_.ShowMessage({"Nelze zapsat výstupní soubor."_cp,
+                                      {},
+                                      MessageIcon::Error,
+                                      MessageButtons::Ok});
+            }
+        } else {
+            runner_->ReportStatus(0, 0);
+        }
+    }
+    change_directory(directory);
+    operatorActive_ = false;
+}
+
+void Engine::Button4Click() {
+    if (Busy() || flags_.WatcherBusy) {
+        return;
+    }
+    const std::string line = ClockCommandLine(options_.clock());
+    const TTobrin* t = runner_->SelectedTerminal();
+    if (t == nullptr || !t->IsPresent()) {
+        return;
+    }
+    JobScope job(*this);
+    runner_->CommandList = {line};
+    flags_.ManualRun = true;
+    runner_->RunCommandList();
+    flags_.ManualRun = false;
+    runner_->ReportStatus(t->AckCount, t->RecordCount);
+}
+
+void Engine::TerminalIndicatorClick(int slot) {
+    terminals_->TerminalIndicatorClick(slot);
+}
+
+void Engine::Delay_addChange(int index) {
+    host_->SetMasterTestMs(MasterTestMsFor(index));
+}
+
+void Engine::Timer1Timer() {
+    if (!watcher_) {
+        return;
+    }
+    if (watcher_->Suspended()) {
+        watcher_->Resume();
+    } else if (watcher_->ExitCode() == kStillActive) {
+        flags_.WatchdogTicks = 0;
+    } else {
+        watcher_->Suspend();
+        watcher_->Resume();
+    }
+}
+
+void Engine::Timer2Timer() {
+    console_.ShowWatchdog(flags_.WatchdogTicks, !flags_.WatcherBusy);
+}
+
+} // namespace kelmora

@@ -1,0 +1,118 @@
+// The engine: everything a terminal, a file or the host application can
+// observe, behind the operator console. A shell (the Qt window or the
+// headless console) owns one, calls its start-up steps in order, runs its
+// timers and hand-overs from its event loop and forwards the operator's
+// buttons; everything here runs on that shell's main thread, but for the
+// watcher.
+//
+// One job at a time: a job (a request file, a re-test, an operator's job)
+// never starts inside another one. The serial waits keep the shell's events
+// flowing, so buttons and timers do run in the middle of a job: a button then
+// does nothing, and a hand-over from the watcher waits until the job ends.
+#pragma once
+
+#include "engine/CommandRunner.h"
+#include "engine/Configuration.h"
+#include "engine/EventLog.h"
+#include "engine/HandOver.h"
+#include "engine/SharedFlags.h"
+#include "engine/TerminalHost.h"
+#include "engine/Terminals.h"
+#include "engine/Zmena.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kelmora {
+
+class Console;
+
+// A request file younger than this is still being written (POSIX lets a file
+// be deleted under its writer; Windows' sharing rules refuse that).
+#ifdef _WIN32
+inline constexpr std::uint32_t kRequestSettleMs = 0;
+#else
+inline constexpr std::uint32_t kRequestSettleMs = 250;
+#endif
+
+struct EngineOptions {
+    std::string iniPath;
+    std::string startDirectory;
+    PortOpener opener = open_port;
+    WatcherTiming watcher{100, kRequestSettleMs};
+    EventLog::Clock clock = local_time_now;
+};
+
+class Engine {
+public:
+    Engine(Console& console, EngineOptions options);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Start-up, in this order (the shell fills its pages and hides its window
+    // in between): LoadConfiguration, LogStart, OpenTerminals, StartWatcher.
+    void LoadConfiguration();
+    void LogStart();
+    void OpenTerminals();
+    // Creates the watcher for DataPath + the request-file name and starts it.
+    void StartWatcher(std::string_view requestFileName);
+
+    // The shutdown sequence: Stopping, the watcher stopped (a hand-over it is
+    // waiting for is dropped, so the request file stays for the next start),
+    // the terminals released, "Stop programu". The shell switches its
+    // watchdog timer off first.
+    void Shutdown();
+
+    // The shell's event loop calls this when the hand-over wakes it; it runs
+    // the queued work unless a job is in progress.
+    void RunHandOvers();
+
+    // The operator's handlers.
+    void Button1Click(std::string_view commandLine);
+    void SendQuickCommand(std::string_view text);
+    // `chooseFile` shows the file dialog (events flow meanwhile) and gives
+    // the chosen file, or nothing when cancelled.
+    void Button33Click(const std::function<std::optional<std::string>()>& chooseFile);
+    void Button4Click();
+    void TerminalIndicatorClick(int slot);
+    void Delay_addChange(int index);
+
+    // The timers: the watchdog every 10 s, the display every second.
+    void Timer1Timer();
+    void Timer2Timer();
+
+    // Whether a job or an operator's handler is in progress.
+    bool Busy() const { return jobDepth_ > 0 || operatorActive_; }
+
+    const Configuration& Config() const { return config_; }
+    const EventLog& Log() const { return log_; }
+    SharedFlags& Flags() { return flags_; }
+    HandOver& HandOvers() { return handOver_; }
+    Terminals& TerminalTables() { return *terminals_; }
+    CommandRunner& Runner() { return *runner_; }
+    THlidac* Watcher() { return watcher_.get(); }
+
+private:
+    class JobScope;
+
+    void WaitWatcherIdle();
+    void RunManualJob(std::string_view line);
+
+    Console& console_;
+    EngineOptions options_;
+    EventLog log_;
+    Configuration config_;
+    SharedFlags flags_;
+    HandOver handOver_;
+    std::unique_ptr<TerminalHost> host_;
+    std::unique_ptr<Terminals> terminals_;
+    std::unique_ptr<CommandRunner> runner_;
+    std::unique_ptr<THlidac> watcher_;
+    int jobDepth_ = 0;
+    bool operatorActive_ = false;
+};
+
+} // namespace kelmora
