@@ -35,6 +35,10 @@ TSer_Port::~TSer_Port() {
 }
 
 bool TSer_Port::Open(std::int32_t port_index, std::int32_t baud) {
+    // Opening again must not leave the earlier device held.
+    Close();
+    PortIndex = port_index;
+    Baud = baud;
     const char parity = MarkParity ? 'M' : 'N';
     PortRecord* record = opener_(port_index, baud, parity, 8, 1);
     if (record == nullptr) {
@@ -47,6 +51,7 @@ bool TSer_Port::Open(std::int32_t port_index, std::int32_t baud) {
         return false;
     }
     Driver = record;
+    IsOpen = true;
     bits_per_byte_ = parity == 'N' ? 10 : 11;
     if (LineLeadUs == 0) {
         LineLeadUs = kDefaultLineWaitUs;

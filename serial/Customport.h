@@ -41,9 +41,10 @@ public:
     TSer_Port(const TSer_Port&) = delete;
     TSer_Port& operator=(const TSer_Port&) = delete;
 
-    // Opens with parity 'M' when MarkParity is set, else 'N'. A record that
-    // comes back with a negative status is closed at once, so the device is
-    // free again, and the port counts as not opened.
+    // Opens with parity 'M' when MarkParity is set, else 'N' (closing first
+    // whatever this object held). A record that comes back with a negative
+    // status is closed at once, so the device is free again, and the port
+    // counts as not opened.
     bool Open(std::int32_t port_index, std::int32_t baud);
 
     // Closes the driver port, unless the exit handler has closed it already.

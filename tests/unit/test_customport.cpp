@@ -249,3 +249,15 @@ TEST_F(CustomPort, CloseReleasesTheDriverOnce) {
     port.Close();
     EXPECT_EQ(fake.close_calls, 1);
 }
+
+TEST_F(CustomPort, OpeningAgainReleasesTheEarlierDriver) {
+    TSer_Port port(3, 19200, fake_opener);
+    FakePort second(4);
+    next_fake = &second;
+    EXPECT_TRUE(port.Open(4, 9600));
+    EXPECT_EQ(fake.close_calls, 1);
+    EXPECT_EQ(port.Driver, second.record);
+    EXPECT_EQ(port.PortIndex, 4);
+    EXPECT_EQ(port.Baud, 9600);
+    EXPECT_TRUE(port.IsOpen);
+}
