@@ -1,0 +1,12 @@
+// Kelmora without a window: the whole life cycle in the system's order, on
+// the main thread, until SIGTERM or SIGINT (a confirmed close). Exit code 0,
+// or -1 when another copy already runs.
+#pragma once
+
+#include <string>
+
+namespace kelmora {
+
+int RunHeadless(const std::string& iniPath);
+
+} // namespace kelmora

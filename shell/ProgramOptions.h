@@ -1,0 +1,29 @@
+// The program's command line:
+//   kelmora [--headless] [--config FILE]
+// --headless runs without a window (servers, tests); --config names the INI
+// file instead of the one beside the executable.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelmora {
+
+struct ProgramOptions {
+    bool headless = false;
+    std::optional<std::string> configFile; // as given, in the system's encoding
+    bool help = false;
+};
+
+// The options, or the message for a command line that is not understood.
+struct ParsedOptions {
+    ProgramOptions options;
+    std::string error;
+};
+
+ParsedOptions ParseProgramOptions(const std::vector<std::string>& arguments);
+
+std::string ProgramUsage();
+
+} // namespace kelmora

@@ -1,0 +1,33 @@
+// Program entry: the options, then the life cycle with a window or without.
+#include "engine/Configuration.h"
+#include "platform/Cp1250.h"
+#include "platform/ExecutablePath.h"
+#include "shell/HeadlessProgram.h"
+#include "shell/ProgramOptions.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    using namespace kelmora;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ParsedOptions parsed = ParseProgramOptions(arguments);
+    if (!parsed.error.empty()) {
+        std::cerr << "kelmora: " << parsed.error << '\n' << ProgramUsage();
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::cout << ProgramUsage();
+        return 0;
+    }
+#ifdef _WIN32
+    const std::string configFile = parsed.options.configFile.value_or("");
+#else
+    // Paths from the command line are the system's UTF-8; inside, Windows-1250.
+    const std::string configFile = cp1250_from_utf8(parsed.options.configFile.value_or(""));
+#endif
+    const std::string iniPath =
+        !configFile.empty() ? configFile : ConfigurationFilePath(executable_path());
+    return RunHeadless(iniPath);
+}
