@@ -75,7 +75,11 @@ void HeadlessConsole::PaintIndicator(int slot, IndicatorState state) {
         return;
     }
     indicators_[slot] = state;
-    Say("T" + std::to_string(slot + 1) + ": " + StateName(state));
+    std::string line = "T";
+    line += std::to_string(slot + 1);
+    line += ": ";
+    line += StateName(state);
+    Say(line);
 }
 
 MessageAnswer HeadlessConsole::ShowMessage(const MessageBox& box) {

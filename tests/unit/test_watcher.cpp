@@ -1,0 +1,159 @@
+#include "engine/HandOver.h"
+#include "engine/Zmena.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+using namespace kelmora;
+using kelmora::testing::TempDir;
+
+namespace {
+
+// Runs the main thread's side until `done` holds or the time runs out; the
+// bound only keeps a broken watcher from hanging the suite.
+template <typename Done>
+bool PumpUntil(HandOver& handOver, Done done, std::uint32_t limitMs = 10000) {
+    const std::uint32_t start = tick_ms();
+    while (!done()) {
+        if (elapsed_ms(start) > limitMs) {
+            return false;
+        }
+        handOver.RunPending();
+        sleep_ms(1);
+    }
+    return true;
+}
+
+struct WatcherFixture : ::testing::Test {
+    TempDir dir;
+    SharedFlags flags;
+    HandOver handOver;
+    std::atomic<int> processed{0};
+    std::atomic<int> retests{0};
+    std::thread::id mainThread = std::this_thread::get_id();
+    std::atomic<bool> ranOnMainThread{true};
+
+    std::unique_ptr<THlidac> Start(WatcherTiming timing = {2, 0}) {
+        WatcherWork work;
+        work.processRequestFile = [this](const std::string& path) {
+            ranOnMainThread = ranOnMainThread && std::this_thread::get_id() == mainThread;
+            remove_file(path);
+            ++processed;
+        };
+        work.retestTerminals = [this] { ++retests; };
+        auto watcher = std::make_unique<THlidac>(dir.file("request.cfg"), flags, handOver,
+                                                 std::move(work), timing);
+        watcher->Resume();
+        return watcher;
+    }
+};
+
+} // namespace
+
+TEST(HandOver, CallWaitsForTheMainThreadAndPassesErrorsBack) {
+    HandOver handOver;
+    std::atomic<int> woken{0};
+    handOver.SetWake([&] { ++woken; });
+    std::atomic<int> finished{0};
+    std::thread caller([&] {
+        EXPECT_TRUE(handOver.Call([] {}));
+        ++finished;
+        EXPECT_THROW(handOver.Call([] { throw std::runtime_error("x"); }), std::runtime_error);
+        ++finished;
+    });
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return finished == 2; }));
+    caller.join();
+    EXPECT_EQ(woken, 2);
+}
+
+TEST(HandOver, DroppedWorkReleasesTheCallerWithoutRunning) {
+    HandOver handOver;
+    std::atomic<bool> result{true};
+    std::thread caller(
+        [&] { result = handOver.Call([] { ADD_FAILURE() << "dropped work ran"; }); });
+    while (!handOver.HasPending()) {
+        sleep_ms(1);
+    }
+    handOver.DropPending();
+    caller.join();
+    EXPECT_FALSE(result);
+    EXPECT_EQ(handOver.RunPending(), 0);
+}
+
+TEST_F(WatcherFixture, TakesTheRequestFileOnTheMainThreadAndRetestsLater) {
+    auto watcher = Start();
+    ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
+    EXPECT_TRUE(ranOnMainThread);
+    // The re-test comes on the first idle tick after 100 ticks.
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return retests >= 1; }));
+    EXPECT_EQ(processed, 1);
+    EXPECT_GT(flags.WatchdogTicks, 100);
+}
+
+TEST_F(WatcherFixture, ManualRunHoldsBothChecksOff) {
+    flags.ManualRun = true;
+    auto watcher = Start();
+    ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
+    // Well past a poll and a re-test, nothing was handed over.
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatchdogTicks > 150; }));
+    EXPECT_EQ(processed, 0);
+    EXPECT_EQ(retests, 0);
+    flags.ManualRun = false;
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
+}
+
+TEST_F(WatcherFixture, AYoungFileWaitsUntilItHasSettled) {
+    auto watcher = Start({2, 400});
+    ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
+    const std::uint32_t written = tick_ms();
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
+    // File stamps may be coarser than the tick; allow for one step of them.
+    EXPECT_GE(elapsed_ms(written), 300u);
+}
+
+TEST_F(WatcherFixture, SuspendHoldsTheLoopAndTerminateEndsIt) {
+    auto watcher = Start();
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatcherRunning.load(); }));
+    watcher->Suspend();
+    sleep_ms(20);
+    const int ticks = flags.WatchdogTicks;
+    sleep_ms(50);
+    EXPECT_LE(flags.WatchdogTicks, ticks + 1); // at most the tick already under way
+    EXPECT_EQ(watcher->ExitCode(), kStillActive);
+    watcher->Terminate(); // also wakes a suspended watcher
+    watcher->Join();
+    EXPECT_EQ(watcher->ExitCode(), 0);
+    EXPECT_FALSE(flags.WatcherRunning);
+}
+
+TEST_F(WatcherFixture, StoppingEndsTheLoopAtTheNextTick) {
+    auto watcher = Start();
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatcherRunning.load(); }));
+    flags.Stopping = true;
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return watcher->ExitCode() == 0; }));
+    EXPECT_FALSE(flags.WatcherRunning);
+}
+
+TEST_F(WatcherFixture, AnErrorInAHandOverAbandonsOnlyThatTick) {
+    WatcherWork work;
+    std::atomic<int> calls{0};
+    work.processRequestFile = [&](const std::string&) {
+        if (++calls == 1) {
+            throw std::runtime_error("the first take fails");
+        }
+        remove_file(dir.file("request.cfg"));
+    };
+    work.retestTerminals = [] {};
+    THlidac watcher(dir.file("request.cfg"), flags, handOver, std::move(work), {2, 0});
+    watcher.Resume();
+    ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return calls == 2; }));
+    EXPECT_FALSE(file_exists(dir.file("request.cfg")));
+}
