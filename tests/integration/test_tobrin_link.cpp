@@ -1,0 +1,257 @@
+// The link layer and the answer reading of one terminal, over a real pty
+// whose far side the test scripts byte for byte.
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "serial/Customport.h"
+#include "serial/PortDevices.h"
+#include "support/FarSide.h"
+#include "support/RecordingHost.h"
+#include "support/TempDir.h"
+#include "terminal/ExecuteCommand.h"
+#include "terminal/Tobrin.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kelmora;
+using namespace kelmora::testing;
+
+namespace {
+
+constexpr std::int32_t kCom = 6;
+const Bytes kAckByte = {0x06};
+const Bytes kPoll = {0x10, 0x04, 0x55, 0x69};
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const auto& p : parts) {
+        all.insert(all.end(), p.begin(), p.end());
+    }
+    return all;
+}
+
+Bytes PersonRecord(char letter) {
+    Bytes r = {static_cast<std::uint8_t>(letter), 0x01, 0x02, 0x12, 0x34, 0x56, 0x78, '0'};
+    r.insert(r.end(), 14, 0x46);
+    r.insert(r.end(), 2, 0);
+    return r;
+}
+
+class Link : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MarkParity = false;
+        LineLeadUs = 50;
+        LineTailUs = 6700;
+        set_port_device(kCom, pty.path());
+        line = std::make_unique<TSer_Port>(kCom, 19200);
+        ASSERT_TRUE(line->IsOpen);
+    }
+    void TearDown() override {
+        terminal.reset();
+        line.reset();
+        clear_port_devices();
+    }
+
+    TTobrin& Terminal(int address, std::size_t memory = 1000) {
+        terminal = std::make_unique<TTobrin>(*line, address, memory, host);
+        return *terminal;
+    }
+    TTobrin& Slave(int address = 1, std::size_t memory = 1000) {
+        TTobrin& t = Terminal(address, memory);
+        t.SlaveFlag = true;
+        return t;
+    }
+
+    PtyPair pty;
+    FarSide far{pty};
+    RecordingHost host;
+    std::unique_ptr<TSer_Port> line;
+    std::unique_ptr<TTobrin> terminal;
+};
+
+} // namespace
+
+TEST_F(Link, FramesCarryAddressLengthPayloadAndChecksum) {
+    far.Script({{kAckByte}, {kAckByte}});
+    EXPECT_EQ(ExecuteCommand(Slave(2), "S"), CommandOutcome::Done);
+    // 97 payload bytes fill a 100-byte frame.
+    EXPECT_EQ(ExecuteCommand(*terminal, std::string(97, 'x')), CommandOutcome::Done);
+    const auto frames = far.Frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0], (Bytes{0x02, 0x04, 0x53, 0x59}));
+    ASSERT_EQ(frames[1].size(), 100u);
+    EXPECT_EQ(frames[1][1], 0x64);
+    EXPECT_EQ(frames[1][99], static_cast<std::uint8_t>(2 + 100 + 97 * 'x'));
+    EXPECT_EQ(terminal->AckCount, 2);
+}
+
+TEST_F(Link, SlaveProbesWrapTheirChecksum) {
+    struct Case {
+        int address;
+        Bytes probe;
+    };
+    for (const Case& c :
+         {Case{1, {0x01, 0x04, 0x41, 0x46}}, Case{0xFF, {0xFF, 0x04, 0x41, 0x44}}}) {
+        far.Script({{kAckByte}});
+        EXPECT_TRUE(Terminal(c.address).Detect(true));
+        EXPECT_TRUE(terminal->IsSlave());
+        ASSERT_FALSE(far.Frames().empty());
+        EXPECT_EQ(far.Frames().back(), c.probe);
+    }
+}
+
+TEST_F(Link, PollFrameCountsOnlyWhenAllFourBytesMatch) {
+    TTobrin& t = Terminal(1);
+    std::thread late([&] {
+        sleep_ms(30);
+        far.Send({0x10, 0x04, 0x10, 0x04, 0x55, 0x69});
+    });
+    EXPECT_TRUE(t.Detect(true));
+    late.join();
+    EXPECT_TRUE(t.IsMaster());
+    EXPECT_TRUE(far.Frames().empty()); // MASTER without a probe
+
+    late = std::thread([&] {
+        sleep_ms(30);
+        far.Send({0x10, 0x04, 0x55, 0x68});
+    });
+    EXPECT_FALSE(t.Detect(true)); // no poll frame, and nobody answers the probe
+    late.join();
+    EXPECT_FALSE(t.IsPresent());
+    // Exactly one probe frame went out.
+    EXPECT_EQ(far.Received(), (Bytes{0x01, 0x04, 0x41, 0x46}));
+}
+
+TEST_F(Link, NakOrSilenceFailsTheCommand) {
+    far.Script({{{0x15}}});
+    EXPECT_EQ(ExecuteCommand(Slave(), "Y"), CommandOutcome::Failed);
+    EXPECT_EQ(ExecuteCommand(*terminal, "Y"), CommandOutcome::Failed);
+    EXPECT_EQ(terminal->AckCount, 0);
+    EXPECT_EQ(far.Frames().size(), 2u);
+}
+
+TEST_F(Link, ClearIsFollowedByThreeSecondsAnsweredOrNot) {
+    TTobrin& t = Slave();
+    const std::uint32_t start = tick_ms();
+    CommandBuffer text = *MakeCommandBuffer("C");
+    EXPECT_EQ(t.SendCommand(text), 1); // nobody answers
+    EXPECT_GE(elapsed_ms(start), 3000u);
+}
+
+TEST_F(Link, MasterThatStopsPollingAfterOBecomesSlaveWithoutAProbe) {
+    far.PollEvery(40);
+    TTobrin& t = Terminal(1);
+    ASSERT_TRUE(t.Detect(true));
+    ASSERT_TRUE(t.IsMaster());
+    far.Script({{kAckByte, true}});
+    EXPECT_EQ(ExecuteCommand(t, "O00"), CommandOutcome::Done);
+    EXPECT_TRUE(t.IsSlave());
+    ASSERT_EQ(far.Frames().size(), 1u); // the O00 frame only
+    EXPECT_EQ(far.Frames()[0][2], 'O');
+}
+
+TEST_F(Link, LineThatDidNotOpenKeepsItsTerminalsAbsentAndSilent) {
+    PtyPair other;
+    FarSide otherFar(other);
+    set_port_device(kCom + 1, other.path());
+    TSer_Port refused(kCom + 1, 115201); // a speed the driver refuses
+    ASSERT_FALSE(refused.IsOpen);
+    TTobrin t(refused, 1, 100, host);
+    EXPECT_FALSE(t.Detect(true));
+    CommandBuffer text = *MakeCommandBuffer("S");
+    EXPECT_EQ(t.SendCommand(text), 1);
+    sleep_ms(50);
+    EXPECT_TRUE(otherFar.Received().empty());
+}
+
+TEST_F(Link, NoiseThatNeverFormsAPollFrameCannotHoldListeningForever) {
+    std::atomic<bool> noisy{true};
+    std::thread noise([&] {
+        while (noisy) {
+            far.Send({0x10});
+            sleep_ms(20);
+        }
+    });
+    TTobrin& t = Terminal(1);
+    const std::uint32_t start = tick_ms();
+    EXPECT_FALSE(t.ListenForPoll());
+    const std::uint32_t took = elapsed_ms(start);
+    noisy = false;
+    noise.join();
+    // Bytes kept coming faster than the silence limit: only the overall bound
+    // ended it (generous margin: the fault caught here is a hang).
+    EXPECT_GE(took, kListenLimitMs);
+    EXPECT_LT(took, 10 * kListenLimitMs);
+}
+
+TEST_F(Link, DataCommandAcknowledgedThenSilence) {
+    TempDir dir;
+    host.settings.BinaryOutput = true;
+    host.settings.DataPath = dir.str();
+    ASSERT_TRUE(write_file(dir.file("binarni.bin"), "old answer"));
+    far.Script({{kAckByte}});
+    EXPECT_EQ(ExecuteCommand(Slave(), "Y"), CommandOutcome::Done);
+    EXPECT_EQ(host.panel3, "0");
+    EXPECT_EQ(read_file(dir.file("binarni.bin")), "");
+    EXPECT_TRUE(host.results.empty());
+    EXPECT_EQ(terminal->RecordCount, 0);
+    EXPECT_EQ(host.cursor, CursorShape::Default);
+    EXPECT_TRUE(host.resultsVisible);
+}
+
+TEST_F(Link, MasterAnswerEndsAtThePollFrame) {
+    TempDir dir;
+    host.settings.BinaryOutput = true;
+    host.settings.DataPath = dir.str();
+    far.PollEvery(50);
+    TTobrin& t = Terminal(1);
+    ASSERT_TRUE(t.Detect(true));
+    ASSERT_TRUE(t.IsMaster());
+    const Bytes block = Concat({PersonRecord('R'), PersonRecord('q')});
+    far.Script({{Concat({kAckByte, block, kPoll})}});
+    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Done);
+    EXPECT_EQ(t.ReceivedCount, 48);
+    EXPECT_EQ(t.RecordCount, 2);
+    ASSERT_EQ(host.results.size(), 1u); // R followed by q: one pair line
+    EXPECT_EQ(host.results[0].size(), 98u);
+    EXPECT_EQ(read_file(dir.file("binarni.bin")), std::string(block.begin(), block.end()));
+}
+
+TEST_F(Link, BlockOfTheWholeMemoryFitsAndOneByteMoreOverflows) {
+    TempDir dir;
+    host.settings.BinaryOutput = true;
+    host.settings.DataPath = dir.str();
+    const Bytes block = Concat({PersonRecord('R'), PersonRecord('Z')});
+    far.Script({{Concat({kAckByte, block})}, {Concat({kAckByte, block, {'Z'}})}});
+    TTobrin& t = Slave(1, block.size());
+    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Done);
+    EXPECT_EQ(t.RecordCount, 2);
+    EXPECT_EQ(host.results.size(), 2u);
+    EXPECT_TRUE(host.messages.empty());
+
+    host.results.clear();
+    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Done);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], "P\xF8"
+                                "ekro\xE8"
+                                "ena kapacita pam\xEC"
+                                "ti!!!\n"
+                                "Nutno zv\xFD\x9Ait kapacitu pam\xEC"
+                                "ti v konfiguraci a restartovat.");
+    EXPECT_TRUE(host.results.empty());
+    EXPECT_EQ(t.RecordCount, 0);
+    EXPECT_EQ(host.panel3, "48");
+    EXPECT_EQ(read_file(dir.file("binarni.bin")), ""); // no earlier answer left behind
+}
+
+TEST_F(Link, PersonBlockOfAWrongLengthIsLoggedAndRepeated) {
+    Bytes block = Concat({PersonRecord('Z'), PersonRecord('Z')});
+    block.insert(block.end(), {0, 0});
+    far.Script({{Concat({kAckByte, block})}});
+    EXPECT_EQ(ExecuteCommand(Slave(), "P"), CommandOutcome::Repeat);
+    EXPECT_EQ(host.log, std::vector<std::string>{"R,Z chybne nacteno: 50 byte"});
+    EXPECT_TRUE(host.results.empty());
+    EXPECT_EQ(terminal->AckCount, 1);
+}

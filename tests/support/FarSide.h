@@ -1,0 +1,113 @@
+// The terminal's side of a pty, scripted by a test: it can poll like a
+// MASTER, collects the frames Kelmora sends, and answers each with the next
+// scripted reply. Exact bytes, where the simulator plays a well-behaved
+// terminal.
+#pragma once
+
+#include "platform/Clock.h"
+#include "support/PtyPair.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kelmora::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Reply {
+    Bytes bytes;              // sent a few milliseconds after the frame
+    bool stopPolling = false; // then falls silent as a MASTER
+};
+
+class FarSide {
+public:
+    explicit FarSide(PtyPair& pty) : pty_(pty), thread_([this] { Run(); }) {}
+    ~FarSide() {
+        stop_ = true;
+        thread_.join();
+    }
+    FarSide(const FarSide&) = delete;
+    FarSide& operator=(const FarSide&) = delete;
+
+    void PollEvery(std::uint32_t ms) { pollMs_ = ms; }
+    void Script(std::vector<Reply> replies) {
+        std::lock_guard lock(mutex_);
+        replies_.assign(replies.begin(), replies.end());
+    }
+    // Sends raw bytes now (noise, a partial frame, anything).
+    void Send(const Bytes& bytes) {
+        std::lock_guard lock(writeMutex_);
+        pty_.send(bytes);
+    }
+    std::vector<Bytes> Frames() const {
+        std::lock_guard lock(mutex_);
+        return frames_;
+    }
+    // Every byte Kelmora sent, frames or not.
+    Bytes Received() const {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+private:
+    void Run() {
+        std::uint32_t lastPoll = tick_ms();
+        Bytes pending;
+        while (!stop_) {
+            if (pollMs_ > 0 && elapsed_ms(lastPoll) >= pollMs_) {
+                Send({0x10, 0x04, 0x55, 0x69});
+                lastPoll = tick_ms();
+            }
+            const Bytes got = pty_.receive(1, 1);
+            if (got.empty()) {
+                continue;
+            }
+            Bytes more = pty_.take_available();
+            pending.insert(pending.end(), got.begin(), got.end());
+            pending.insert(pending.end(), more.begin(), more.end());
+            {
+                std::lock_guard lock(mutex_);
+                received_.insert(received_.end(), got.begin(), got.end());
+                received_.insert(received_.end(), more.begin(), more.end());
+            }
+            while (pending.size() >= 2 && pending[1] >= 3 && pending.size() >= pending[1]) {
+                const Bytes frame(pending.begin(), pending.begin() + pending[1]);
+                pending.erase(pending.begin(), pending.begin() + pending[1]);
+                Reply reply;
+                bool answer = false;
+                {
+                    std::lock_guard lock(mutex_);
+                    frames_.push_back(frame);
+                    if (!replies_.empty()) {
+                        reply = replies_.front();
+                        replies_.pop_front();
+                        answer = true;
+                    }
+                }
+                if (answer) {
+                    sleep_ms(3);
+                    Send(reply.bytes);
+                    if (reply.stopPolling) {
+                        pollMs_ = 0;
+                    }
+                }
+            }
+        }
+    }
+
+    PtyPair& pty_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::uint32_t> pollMs_{0};
+    mutable std::mutex mutex_;
+    std::mutex writeMutex_;
+    std::deque<Reply> replies_;
+    std::vector<Bytes> frames_;
+    Bytes received_;
+    std::thread thread_;
+};
+
+} // namespace kelmora::testing
