@@ -1,0 +1,244 @@
+// Jobs end to end below the shell: request files, attempts, receive repeats,
+// two-part lines, the output file and the status pairs, against a terminal
+// whose side of a real pty the test scripts.
+#include "engine/CommandRunner.h"
+#include "engine/Configuration.h"
+#include "engine/EventLog.h"
+#include "engine/SharedFlags.h"
+#include "engine/TerminalHost.h"
+#include "engine/Terminals.h"
+#include "platform/Files.h"
+#include "serial/Customport.h"
+#include "serial/PortDevices.h"
+#include "support/FarSide.h"
+#include "support/RecordingConsole.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kelmora;
+using namespace kelmora::testing;
+
+namespace {
+
+constexpr std::int32_t kCom = 7;
+const Bytes kAckByte = {0x06};
+
+Bytes PersonRecord(char letter) {
+    Bytes r = {static_cast<std::uint8_t>(letter), 0x00, 0x07, 0x12, 0x34, 0x56, 0x78, '0'};
+    r.insert(r.end(), 14, 0x46);
+    r.insert(r.end(), 2, 0);
+    return r;
+}
+
+Bytes AckWith(const Bytes& block) {
+    Bytes b = kAckByte;
+    b.insert(b.end(), block.begin(), block.end());
+    return b;
+}
+
+class Runner : public ::testing::Test {
+protected:
+    void SetUp() override {
+        set_port_device(kCom, pty.path());
+        MarkParity = false;
+        LineLeadUs = 50;
+        LineTailUs = 6700;
+        config.DataPath = dir.str();
+        config.Slots[0] = {1, kCom, true};
+        config.Slots[1] = {2, kCom, true};
+    }
+    void TearDown() override {
+        runner.reset();
+        terminals.reset();
+        clear_port_devices();
+    }
+
+    // Opens the tables; each connected slot answers its probe.
+    void Open() {
+        far.Script({{kAckByte}, {kAckByte}});
+        host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
+        terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
+        terminals->OpenTerminals();
+        ASSERT_EQ(console.indicators[0], IndicatorState::Slave);
+        runner = std::make_unique<CommandRunner>(config, log, console, *terminals, flags);
+        sentBefore = far.Frames().size();
+    }
+    std::vector<Bytes> FramesSinceOpen() const {
+        const auto all = far.Frames();
+        return {all.begin() + static_cast<long>(sentBefore), all.end()};
+    }
+    std::string Status() const { return *read_file(dir.file("rexcom.sta")); }
+    std::string Request(const std::string& content) {
+        const std::string path = dir.file("request.cfg");
+        EXPECT_TRUE(write_file(path, content));
+        return path;
+    }
+
+    TempDir dir;
+    PtyPair pty;
+    FarSide far{pty};
+    RecordingConsole console;
+    Configuration config;
+    EventLog log{dir.str(), [] { return LocalTime{2013, 3, 7, 4, 9, 5, 3}; }};
+    SharedFlags flags;
+    std::unique_ptr<TerminalHost> host;
+    std::unique_ptr<Terminals> terminals;
+    std::unique_ptr<CommandRunner> runner;
+    std::size_t sentBefore = 0;
+};
+
+} // namespace
+
+TEST_F(Runner, TermLineSelectsTheSlotOrRefusesIt) {
+    Open();
+    ASSERT_TRUE(write_file(dir.file("output.txt"), "earlier\r\n"));
+    struct Case {
+        std::string content;
+        std::string status;
+        int selected;
+    };
+    const Case cases[] = {
+        {"TERM2\r\n", "1,0\r\n", 1},        // selected, nothing to send
+        {"TERM 5\r\nS\r\n", "-1,0\r\n", 1}, // no such slot
+        {"TERM3\r\nS\r\n", "-1,0\r\n", 1},  // not connected
+        {"TERMx\r\n", "-1,0\r\n", 1},       // atol gives 0
+        {"", "-1,-1\r\n", 1},               // an empty file
+        {"  TERM 1\r\n", "", 1},            // not a TERM line: runs as a command
+    };
+    for (const auto& c : cases) {
+        const std::string path = Request(c.content);
+        far.Script({{kAckByte}});
+        runner->ProcessRequestFile(path);
+        EXPECT_FALSE(file_exists(path)) << c.content;
+        if (!c.status.empty()) {
+            EXPECT_EQ(Status(), c.status) << c.content;
+        }
+        EXPECT_EQ(console.selectedSlot, c.selected) << c.content;
+    }
+    // Only the last case sent a line; the others left the output file alone.
+    const auto frames = FramesSinceOpen();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0][0], 0x02); // to slot 2's address
+    EXPECT_EQ(read_file(dir.file("output.txt")), "");
+}
+
+TEST_F(Runner, UnconnectedSlotWithoutTermLineRewritesAnEmptyOutput) {
+    Open();
+    ASSERT_TRUE(write_file(dir.file("output.txt"), "earlier\r\n"));
+    console.selectedSlot = 2;
+    runner->ProcessRequestFile(Request("S\r\nY\r\n"));
+    EXPECT_EQ(read_file(dir.file("output.txt")), "");
+    EXPECT_EQ(Status(), "-1,-1\r\n");
+    EXPECT_TRUE(FramesSinceOpen().empty());
+}
+
+TEST_F(Runner, EmptyLinesCountInTheProgressButAreNotSent) {
+    Open();
+    far.Script({{kAckByte}, {kAckByte}});
+    runner->ProcessRequestFile(Request("O00\r\n\r\nO11\r\n"));
+    std::vector<std::string> progress;
+    for (const auto& [panel, text] : console.panelHistory) {
+        if (panel == 9) {
+            progress.push_back(text);
+        }
+    }
+    EXPECT_EQ(progress, (std::vector<std::string>{"1/3", "2/3", "3/3", ""}));
+    EXPECT_EQ(FramesSinceOpen().size(), 2u);
+    EXPECT_EQ(Status(), "2,0\r\n");
+    EXPECT_EQ(console.trayImages.back(), 0);
+}
+
+TEST_F(Runner, EveryAttemptIsUsedWhenNothingAnswers) {
+    Open();
+    console.attempts = 3;
+    runner->CommandList = {"O00", "O11"};
+    runner->RunCommandList();
+    std::vector<std::string> attempts;
+    for (const auto& [panel, text] : console.panelHistory) {
+        if (panel == 5) {
+            attempts.push_back(text);
+        }
+    }
+    EXPECT_EQ(attempts, (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(FramesSinceOpen().size(), 3u); // the job ended after the failed line
+    EXPECT_EQ(runner->SelectedTerminal()->AckCount, 0);
+}
+
+TEST_F(Runner, ReceiveRepeatThenGoodAnswerCountsOneAcknowledgement) {
+    Open();
+    console.attempts = 3;
+    Bytes bad = PersonRecord('R');
+    bad.push_back('x'); // 25 bytes: not a whole record
+    Bytes good = PersonRecord('R');
+    const Bytes second = PersonRecord('R');
+    good.insert(good.end(), second.begin(), second.end());
+    far.Script({{AckWith(bad)}, {AckWith(good)}});
+    EXPECT_TRUE(runner->RunCommand("P"));
+    EXPECT_EQ(console.panels[7], "2");
+    EXPECT_EQ(runner->SelectedTerminal()->AckCount, 1);
+    EXPECT_EQ(runner->SelectedTerminal()->RecordCount, 2);
+    EXPECT_EQ(console.results.size(), 2u);
+}
+
+TEST_F(Runner, SingleAttemptWithAnUnusableAnswerStillCountsAsSuccess) {
+    Open();
+    Bytes bad = PersonRecord('Z');
+    bad.pop_back();
+    far.Script({{AckWith(bad)}});
+    EXPECT_TRUE(runner->RunCommand("P"));
+    EXPECT_EQ(runner->SelectedTerminal()->AckCount, 0);
+}
+
+TEST_F(Runner, TwoPartLineSendsPartTwoOnlyAfterPartOne) {
+    Open();
+    const std::string line =
+        "R0007123456780" + std::string(42, '1') + std::string(42, '2') + "NOVAK JAN     ";
+    ASSERT_EQ(line.size(), 112u);
+    far.Script({{kAckByte}, {kAckByte}});
+    EXPECT_TRUE(runner->RunTwoPartLine(line));
+    auto frames = FramesSinceOpen();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0][2], 'R');
+    EXPECT_EQ(frames[1][2], 'r');
+    EXPECT_EQ(frames[0].size(), 43u); // 40-byte record payloads
+    // Part one refused: part two never goes out.
+    far.Script({{{0x15}}});
+    EXPECT_FALSE(runner->RunTwoPartLine(line));
+    EXPECT_EQ(FramesSinceOpen().size(), 3u);
+}
+
+TEST_F(Runner, OverlongLineIsNotSentAndEndsTheJob) {
+    Open();
+    runner->CommandList = {std::string(98, 'S'), "O00"};
+    runner->RunCommandList();
+    EXPECT_TRUE(FramesSinceOpen().empty());
+    ASSERT_FALSE(log.Read()->empty());
+    EXPECT_NE(log.Read()->find("98"), std::string::npos);
+}
+
+TEST_F(Runner, CodingErrorEndsTheJobSilentlyAndTheResultsAreStillSaved) {
+    config.MaxBreakfasts = 0;
+    Open();
+    far.Script({{kAckByte}});
+    runner->ProcessRequestFile(Request("O00\r\nQ0001\r\nO11\r\n"));
+    EXPECT_EQ(FramesSinceOpen().size(), 1u); // O00 only
+    EXPECT_EQ(Status(), "1,0\r\n");
+    EXPECT_TRUE(console.messages.empty());
+    EXPECT_EQ(console.trayImages.back(), 0);
+}
+
+TEST_F(Runner, AbsentTerminalSendsNothingAndReportsItsCounts) {
+    config.Slots[1].Connected = false;
+    far.Script({});
+    host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
+    terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
+    terminals->OpenTerminals(); // nobody answers the probe
+    runner = std::make_unique<CommandRunner>(config, log, console, *terminals, flags);
+    const std::size_t probes = far.Frames().size();
+    runner->ProcessRequestFile(Request("S\r\n"));
+    EXPECT_EQ(far.Frames().size(), probes);
+    EXPECT_EQ(Status(), "0,0\r\n");
+}
