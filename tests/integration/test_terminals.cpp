@@ -1,0 +1,142 @@
+// The port and terminal tables at start, the re-test and the indicators.
+#include "engine/Configuration.h"
+#include "engine/EventLog.h"
+#include "engine/SharedFlags.h"
+#include "engine/TerminalHost.h"
+#include "engine/Terminals.h"
+#include "platform/Files.h"
+#include "platform/TextLines.h"
+#include "serial/Customport.h"
+#include "serial/PortDevices.h"
+#include "support/FarSide.h"
+#include "support/RecordingConsole.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelmora;
+using namespace kelmora::testing;
+
+namespace {
+
+constexpr std::int32_t kCom = 9;
+const Bytes kAckByte = {0x06};
+
+class Tables : public ::testing::Test {
+protected:
+    void SetUp() override {
+        set_port_device(kCom, pty.path());
+        set_port_device(kCom + 1, dir.file("no-such-device"));
+        MarkParity = false;
+        LineLeadUs = 50;
+        LineTailUs = 6700;
+        config.DataPath = dir.str();
+    }
+    void TearDown() override {
+        terminals.reset();
+        clear_port_devices();
+    }
+    void Open() {
+        host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
+        terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
+        terminals->OpenTerminals();
+    }
+    // The event log's messages, without their time stamps.
+    std::vector<std::string> Logged() const {
+        std::vector<std::string> messages;
+        for (const auto& line : split_text_lines(log.Read().value_or(""))) {
+            messages.push_back(line.substr(22));
+        }
+        return messages;
+    }
+
+    TempDir dir;
+    PtyPair pty;
+    FarSide far{pty};
+    RecordingConsole console;
+    Configuration config;
+    EventLog log{dir.str()};
+    SharedFlags flags;
+    std::unique_ptr<TerminalHost> host;
+    std::unique_ptr<Terminals> terminals;
+};
+
+} // namespace
+
+TEST_F(Tables, SlotsOnOneLineShareItsPort) {
+    config.Slots[0] = {1, kCom, true};
+    config.Slots[2] = {3, kCom, true};
+    far.Script({{kAckByte}}); // slot 1 answers its probe, slot 3 does not
+    Open();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"COM10 otev\xF8"
+                                                  "en",
+                                                  "TERM 1 SLAVE", "TERM 3 NEPRIPOJEN"}));
+    ASSERT_NE(terminals->Terminal(0), nullptr);
+    ASSERT_NE(terminals->Terminal(2), nullptr);
+    EXPECT_EQ(&terminals->Terminal(0)->Line, &terminals->Terminal(2)->Line);
+    EXPECT_EQ(terminals->Terminal(1), nullptr);
+    EXPECT_EQ(console.indicators[0], IndicatorState::Slave);
+    EXPECT_EQ(console.indicators[2], IndicatorState::NotConnected);
+    EXPECT_FALSE(console.indicatorShown[1]);
+    EXPECT_EQ(console.activePage, Page::Control);
+    EXPECT_TRUE(console.messages.empty());
+
+    // A re-test paints from the new roles; a click on a hidden icon does nothing.
+    far.Script({{kAckByte}, {kAckByte}});
+    terminals->RetestTerminals();
+    EXPECT_EQ(console.indicators[2], IndicatorState::Slave);
+    flags.WatchdogTicks = 42;
+    terminals->TerminalIndicatorClick(1);
+    EXPECT_TRUE(console.balloons.empty());
+    terminals->TerminalIndicatorClick(2);
+    ASSERT_EQ(console.balloons.size(), 1u);
+    EXPECT_EQ(console.balloons[0].title, "Status WDT");
+    EXPECT_EQ(console.balloons[0].text, "WDT: 42");
+    EXPECT_EQ(console.balloons[0].timeoutMs, 500);
+}
+
+TEST_F(Tables, PortThatFailsToOpenMarksItsSlotsWhite) {
+    config.Slots[0] = {1, kCom, true};
+    config.Slots[1] = {2, kCom + 1, true};
+    far.Script({{kAckByte}});
+    Open();
+    EXPECT_EQ(Logged(),
+              (std::vector<std::string>{"COM10 otev\xF8"
+                                        "en",
+                                        "COM11 neotev\xF8"
+                                        "en",
+                                        "TERM 1 SLAVE", "COM port neotevren a TERM 2 NEPRIPOJEN"}));
+    EXPECT_EQ(console.indicators[1], IndicatorState::PortNotOpen);
+    terminals->RetestTerminals();
+    EXPECT_EQ(console.indicators[1], IndicatorState::PortNotOpen);
+    EXPECT_EQ(console.activePage, Page::Control);
+}
+
+TEST_F(Tables, NoPortOpenTurnsToTheConfigurationAndWarns) {
+    for (const bool anySlot : {false, true}) {
+        config.Slots[0] = {1, kCom + 1, anySlot}; // the missing device, or no slot at all
+        console = RecordingConsole();
+        Open();
+        EXPECT_EQ(console.activePage, Page::TerminalConfig);
+        EXPECT_TRUE(console.windowShown);
+        ASSERT_EQ(console.messages.size(), 1u);
+        EXPECT_EQ(console.messages[0].text,
+                  "Neni otev\xF8"
+                  "en \x9E\xE1"
+                  "dn\xFD COM port\nje nutno prov\xE9st konfiguraci portu!");
+        EXPECT_EQ(console.messages[0].caption, "Pozor!");
+        EXPECT_EQ(console.messages[0].icon, MessageIcon::Warning);
+    }
+}
+
+TEST_F(Tables, DuringShutdownIndicatorsAreNotRepainted) {
+    config.Slots[0] = {1, kCom, true};
+    far.Script({{kAckByte}});
+    Open();
+    console.indicators[0].reset();
+    flags.Stopping = true;
+    terminals->ShowTerminalState(0);
+    EXPECT_FALSE(console.indicators[0].has_value());
+    terminals->Release();
+    EXPECT_EQ(terminals->Terminal(0), nullptr);
+}
