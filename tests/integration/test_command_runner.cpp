@@ -242,3 +242,47 @@ TEST_F(Runner, AbsentTerminalSendsNothingAndReportsItsCounts) {
     EXPECT_EQ(far.Frames().size(), probes);
     EXPECT_EQ(Status(), "0,0\r\n");
 }
+
+TEST_F(Runner, BadRequestFilesAreHandledAndNothingOverflows) {
+    Open();
+    struct Case {
+        std::string name;
+        std::string content;
+        std::size_t frames; // what reaches the terminal
+        std::string status;
+        bool endOnFailure = false;
+    };
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage += static_cast<char>((i * 37 + 11) % 256);
+    }
+    const std::string utf16 = std::string("\xFF\xFE", 2) + std::string("N\0"
+                                                                       "1\0\r\0\n\0"
+                                                                       "N\0"
+                                                                       "2\0",
+                                                                       12);
+    const Case cases[] = {
+        {"binary garbage", garbage, 0, "", true},
+        {"lines of thousands of characters",
+         std::string(5000, 'N') + "\r\n" + std::string(3000, 'Q'), 0, "0,0\r\n"},
+        {"UTF-16 with a byte-order mark", utf16, 2, "2,0\r\n"},
+        {"CR only", "N1\rN2\rN3\r", 3, "3,0\r\n"},
+    };
+    for (const auto& c : cases) {
+        console.endJobOnFailure = c.endOnFailure;
+        std::vector<Reply> acks(10, Reply{kAckByte});
+        far.Script(acks);
+        const std::size_t before = far.Frames().size();
+        runner->ProcessRequestFile(Request(c.content));
+        EXPECT_FALSE(file_exists(dir.file("request.cfg"))) << c.name;
+        if (c.frames > 0) {
+            EXPECT_EQ(far.Frames().size() - before, c.frames) << c.name;
+        }
+        if (!c.status.empty()) {
+            EXPECT_EQ(Status(), c.status) << c.name;
+        }
+    }
+    // Over-long lines were refused one by one, in the event log.
+    EXPECT_NE(log.Read()->find("5000"), std::string::npos);
+    EXPECT_NE(log.Read()->find("3000"), std::string::npos);
+}

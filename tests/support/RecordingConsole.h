@@ -5,6 +5,7 @@
 #include "engine/Console.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -76,7 +77,12 @@ public:
         return box.buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
     }
 
-    void ProcessPendingEvents() override { ++eventPasses; }
+    void ProcessPendingEvents() override {
+        ++eventPasses;
+        if (onEvents) {
+            onEvents();
+        }
+    }
 
     // What was shown.
     std::vector<std::string> results;
@@ -95,6 +101,8 @@ public:
     bool windowShown = false;
     std::vector<RecordedMessage> messages;
     int eventPasses = 0;
+    // Runs at every pass of the shell's events, also inside a job's waits.
+    std::function<void()> onEvents;
 
     // The operator's side.
     int selectedSlot = 0;

@@ -1,0 +1,162 @@
+// The engine with its watcher on real time: request files taken over from the
+// data path, one job at a time, and the shutdown. The test's thread plays the
+// shell's main thread.
+#include "engine/Engine.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/TextLines.h"
+#include "serial/PortDevices.h"
+#include "support/FarSide.h"
+#include "support/RecordingConsole.h"
+#include "support/TempDir.h"
+#include "support/TestIni.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace kelmora;
+using namespace kelmora::testing;
+
+namespace {
+
+constexpr int kCom = 11;
+const Bytes kAckByte = {0x06};
+
+class EngineRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteTestIni(dir.file("kelmora.ini"), dir.str(), {{0, 1, kCom}}, {{kCom, pty.path()}});
+        far.Script({{kAckByte}}); // the probe at start
+        EngineOptions options;
+        options.iniPath = dir.file("kelmora.ini");
+        options.startDirectory = dir.str();
+        engine = std::make_unique<Engine>(console, std::move(options));
+        engine->LoadConfiguration();
+        engine->LogStart();
+        engine->OpenTerminals();
+        ASSERT_EQ(console.indicators[0], IndicatorState::Slave);
+        engine->StartWatcher("request.cfg");
+    }
+    void TearDown() override {
+        engine.reset();
+        clear_port_devices();
+    }
+
+    // Plays the shell's loop until `done` holds; the bound only stops a hang.
+    template <typename Done>
+    bool Pump(Done done, std::uint32_t limitMs = 15000) {
+        const std::uint32_t start = tick_ms();
+        while (!done()) {
+            if (elapsed_ms(start) > limitMs) {
+                return false;
+            }
+            engine->RunHandOvers();
+            sleep_ms(2);
+        }
+        return true;
+    }
+    std::string Request() const { return dir.file("request.cfg"); }
+    std::optional<std::string> Status() const { return read_file(dir.file("rexcom.sta")); }
+    std::vector<std::string> LogMessages() const {
+        std::vector<std::string> out;
+        for (const auto& l : split_text_lines(engine->Log().Read().value_or(""))) {
+            out.push_back(l.substr(22));
+        }
+        return out;
+    }
+
+    TempDir dir;
+    PtyPair pty;
+    FarSide far{pty};
+    RecordingConsole console;
+    std::unique_ptr<Engine> engine;
+};
+
+} // namespace
+
+TEST_F(EngineRun, RequestFileIsTakenOverAndAnswered) {
+    far.Script({{kAckByte}});
+    ASSERT_TRUE(write_file(Request(), "TERM1\r\nO00\r\n"));
+    ASSERT_TRUE(Pump([&] { return Status() == "1,0\r\n" && !file_exists(Request()); }));
+    EXPECT_EQ(read_file(dir.file("output.txt")), "");
+    ASSERT_FALSE(far.Frames().empty());
+    EXPECT_EQ(far.Frames().back()[2], 'O');
+}
+
+TEST_F(EngineRun, NoRequestFileIsTakenDuringAnOperatorsJob) {
+    bool sawFileDuringJob = false;
+    console.onEvents = [&] {
+        // The shell's loop keeps turning inside the job: hand-overs must wait.
+        engine->RunHandOvers();
+        sawFileDuringJob = sawFileDuringJob || file_exists(Request());
+    };
+    ASSERT_TRUE(write_file(Request(), "O11\r\n"));
+    far.Script({{kAckByte}, {kAckByte}});
+    engine->Button1Click("O00");
+    console.onEvents = nullptr;
+    EXPECT_TRUE(sawFileDuringJob);
+    EXPECT_TRUE(file_exists(Request()));
+    EXPECT_EQ(Status(), "1,0\r\n"); // the operator's job
+    ASSERT_TRUE(Pump([&] { return !file_exists(Request()); }));
+    ASSERT_TRUE(Pump([&] { return far.Frames().size() >= 3; }));
+    EXPECT_EQ(far.Frames()[1][2], 'O');
+    EXPECT_EQ(far.Frames()[1][3], '0');
+    EXPECT_EQ(far.Frames()[2][3], '1');
+}
+
+TEST_F(EngineRun, AFileStillBeingWrittenIsNotCut) {
+    std::vector<Reply> acks(20, Reply{kAckByte});
+    far.Script(acks);
+    std::thread writer([&] {
+        for (int i = 0; i < 20; ++i) {
+            append_file(Request(), "N00\r\n");
+            sleep_ms(60);
+        }
+    });
+    ASSERT_TRUE(Pump([&] { return !file_exists(Request()) && Status().has_value(); }));
+    writer.join();
+    EXPECT_EQ(Status(), "20,0\r\n");
+}
+
+TEST_F(EngineRun, ARequestFileThatCannotBeDeletedIsLoggedAndTakenAgain) {
+    const int fd = open(dir.str().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    ASSERT_EQ(ioctl(fd, FS_IOC_GETFLAGS, &flags), 0);
+    ASSERT_TRUE(write_file(Request(), "O00\r\n"));
+    const int immutable = flags | FS_IMMUTABLE_FL;
+    if (ioctl(fd, FS_IOC_SETFLAGS, &immutable) != 0) {
+        close(fd);
+        GTEST_SKIP() << "cannot make the data directory immutable here (needs root on ext4)";
+    }
+    ASSERT_TRUE(Pump([&] {
+        const auto log = LogMessages();
+        return std::count(log.begin(), log.end(),
+                          "Nelze vymazat soubor po\x9E"
+                          "adavk\xF9") >= 2;
+    }));
+    ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    close(fd);
+    far.Script({{kAckByte}});
+    ASSERT_TRUE(Pump([&] { return !file_exists(Request()) && Status().has_value(); }));
+    EXPECT_EQ(Status(), "1,0\r\n");
+}
+
+TEST_F(EngineRun, ShutdownDropsAWaitingHandOverAndLogsStopLast) {
+    ASSERT_TRUE(write_file(Request(), "O00\r\n"));
+    // Nobody runs the hand-over: the watcher waits for it when the shutdown comes.
+    const std::uint32_t start = tick_ms();
+    while (!engine->HandOvers().HasPending() && elapsed_ms(start) < 5000) {
+        sleep_ms(5);
+    }
+    ASSERT_TRUE(engine->HandOvers().HasPending());
+    engine->Shutdown();
+    EXPECT_TRUE(file_exists(Request())); // left for the next start
+    const auto log = LogMessages();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "Start programu");
+    EXPECT_EQ(log.back(), "Stop programu");
+}
