@@ -14,7 +14,7 @@ GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev g++-mingw-w64-x86-64
 
-.PHONY: deps build build-windows test test-native fuzz fuzz-build bench format clean
+.PHONY: deps build build-windows test test-native fuzz fuzz-build demo bench format clean
 
 deps:
 	@missing=""; \
@@ -70,6 +70,10 @@ fuzz: fuzz-build
 	        $$corpus fuzz/corpus/$${name#fuzz_} 2>$(FUZZ_BUILD)/$$name.log \
 	        || { tail -40 $(FUZZ_BUILD)/$$name.log; exit 1; }; \
 	done
+
+# Set-up, build, and a whole job against the simulator (scripts/demo.sh).
+demo: deps build
+	scripts/demo.sh
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && $$b; done
