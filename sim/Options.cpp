@@ -70,48 +70,18 @@ struct Pending {
     std::string ident;
 };
 
-} // namespace
+using Handler = std::function<std::string(const std::string& name, const std::string& value)>;
 
-bool parse_fault_spec(const std::string& text, FaultSpec& spec) {
-    if (text.empty()) {
-        return false;
-    }
-    if (const auto count = whole_number(text)) {
-        if (*count < 0 || *count > 1'000'000'000) {
-            return false;
-        }
-        spec = FaultSpec::next(static_cast<int>(*count));
-        return true;
-    }
-    std::string number = text;
-    double scale = 1.0;
-    if (number.back() == '%') {
-        number.pop_back();
-        scale = 0.01;
-    }
-    if (number.empty() || number.find_first_not_of("0123456789.") != std::string::npos) {
-        return false;
-    }
-    char* end = nullptr;
-    const double value = std::strtod(number.c_str(), &end);
-    if (end != number.c_str() + number.size()) {
-        return false;
-    }
-    const double rate = value * scale;
-    if (rate < 0.0 || rate > 1.0) {
-        return false;
-    }
-    spec = FaultSpec::at_rate(rate);
-    return true;
-}
+struct Option {
+    const char* name;
+    bool takes_value;
+    Handler handle;
+};
 
-CommandLine parse_command_line(const std::vector<std::string>& args) {
-    CommandLine result;
+// Every option with what it does to the command line being built.
+std::vector<Option> option_table(CommandLine& result, Pending& p) {
     SimOptions& o = result.options;
     LineTiming& t = o.timing;
-    Pending p;
-
-    using Handler = std::function<std::string(const std::string& name, const std::string& value)>;
     const auto ms_option = [](int& target) -> Handler {
         return [&target](const std::string& name, const std::string& value) {
             long long v = 0;
@@ -151,12 +121,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         };
     };
 
-    struct Option {
-        const char* name;
-        bool takes_value;
-        Handler handle;
-    };
-    const std::vector<Option> table = {
+    return {
         {"--help", false,
          [&](auto&, auto&) {
              result.help = true;
@@ -295,6 +260,48 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
              return std::string();
          }},
     };
+}
+
+} // namespace
+
+bool parse_fault_spec(const std::string& text, FaultSpec& spec) {
+    if (text.empty()) {
+        return false;
+    }
+    if (const auto count = whole_number(text)) {
+        if (*count < 0 || *count > 1'000'000'000) {
+            return false;
+        }
+        spec = FaultSpec::next(static_cast<int>(*count));
+        return true;
+    }
+    std::string number = text;
+    double scale = 1.0;
+    if (number.back() == '%') {
+        number.pop_back();
+        scale = 0.01;
+    }
+    if (number.empty() || number.find_first_not_of("0123456789.") != std::string::npos) {
+        return false;
+    }
+    char* end = nullptr;
+    const double value = std::strtod(number.c_str(), &end);
+    if (end != number.c_str() + number.size()) {
+        return false;
+    }
+    const double rate = value * scale;
+    if (rate < 0.0 || rate > 1.0) {
+        return false;
+    }
+    spec = FaultSpec::at_rate(rate);
+    return true;
+}
+
+CommandLine parse_command_line(const std::vector<std::string>& args) {
+    CommandLine result;
+    SimOptions& o = result.options;
+    Pending p;
+    const std::vector<Option> table = option_table(result, p);
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
@@ -391,6 +398,16 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
     o.seed = p.seed;
     return result;
+}
+
+std::vector<std::string> option_names() {
+    CommandLine scratch;
+    Pending pending;
+    std::vector<std::string> names;
+    for (const Option& option : option_table(scratch, pending)) {
+        names.emplace_back(option.name);
+    }
+    return names;
 }
 
 std::string usage_text() {

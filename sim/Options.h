@@ -21,6 +21,9 @@ CommandLine parse_command_line(const std::vector<std::string>& args);
 // The --help text, every option with its default.
 std::string usage_text();
 
+// The names of all options, "--help" included.
+std::vector<std::string> option_names();
+
 // "0.2" and "20%" are rates, "3" is a count; false for anything else.
 bool parse_fault_spec(const std::string& text, FaultSpec& spec);
 
