@@ -75,7 +75,7 @@ TEST(SimMemory, StoredRecordHasTheLayoutKelmoraReadsBack) {
                                  std::string(14, '\x46') + std::string(2, '\0');
     EXPECT_EQ(*p.block, expected);
 
-    const PersonRecord& r = t.memory().records().at(0);
+    const PersonRecord r = t.memory().records().at(0);
     EXPECT_EQ(r.name, "NOVAK PETR    "); // kept, never sent back
     EXPECT_EQ(r.credit, "ABC");
 }
@@ -92,7 +92,7 @@ TEST(SimMemory, DtRecordsCarryTheStampOfTheirLastChange) {
 TEST(SimMemory, HexCharactersBecomeFourBytesAndOthersCountAsZero) {
     Terminal t = make_terminal();
     ASSERT_TRUE(acked(t.handle(record_payload('R', 1, "ab-Z9f G", '0', 0), kT0)));
-    const auto& id = t.memory().records().at(0).id;
+    const auto id = t.memory().records().at(0).id;
     EXPECT_EQ(id[0], 0xAB);
     EXPECT_EQ(id[1], 0x00);
     EXPECT_EQ(id[2], 0x9F);
