@@ -77,11 +77,9 @@ Configuration LoadConfiguration(std::string_view iniPath, std::string_view start
 }
 
 std::string ConfigurationFilePath(std::string_view executablePath) {
-#ifdef _WIN32
-    constexpr std::string_view kSeparators = "\\:";
-#else
+    // Windows takes '/' as a separator too, so a dot before one is never the
+    // extension's.
     constexpr std::string_view kSeparators = "\\:/";
-#endif
     const std::size_t separator = executablePath.find_last_of(kSeparators);
     const std::size_t nameBegin = separator == std::string_view::npos ? 0 : separator + 1;
     const std::size_t dot = executablePath.rfind('.');

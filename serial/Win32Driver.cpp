@@ -170,6 +170,12 @@ int win_set_params(PortRecord* port, std::int32_t baud, char parity, int data_bi
     if (baud > kMaxBaud || baud <= 0) {
         return fail(port, SP_ERR_BAD_BAUD);
     }
+    // Checked here rather than left to the device: drivers refuse a byte size
+    // with different errors (Wine answers "file not found"), none of which
+    // says what was wrong.
+    if (data_bits < 5 || data_bits > 8) {
+        return fail(port, SP_ERR_BAD_WORD_LENGTH);
+    }
     d->settings.BaudRate = static_cast<DWORD>(baud);
     d->settings.ByteSize = static_cast<BYTE>(data_bits);
     switch (upper(parity)) {

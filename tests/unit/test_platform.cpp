@@ -121,7 +121,12 @@ TEST(Files, ReplaceWriteAppendRemove) {
     ASSERT_TRUE(write_file(path, ""));
     EXPECT_EQ(read_file(path), "");
     EXPECT_TRUE(file_exists(path));
+#ifdef _WIN32
+    // Through the ANSI calls in the Windows-1250 code page: the name with č.
+    EXPECT_TRUE(std::filesystem::exists(dir.path / L"out\u010D.txt"));
+#else
     EXPECT_TRUE(std::filesystem::exists(dir.path / "out\xC4\x8D.txt")); // UTF-8 on disk
+#endif
     auto age = file_age_ms(path);
     ASSERT_TRUE(age);
     EXPECT_GE(*age, 0);

@@ -1,0 +1,40 @@
+# Included by tests/CMakeLists.txt in the Windows cross build: its tests run
+# under Wine, in the prefix that tests/wine/prepare-prefix.sh sets up (the
+# Makefile's test-windows runs it before CTest). Every COM name of that prefix
+# is mapped to a link under KELMORA_WINE_DIR/ports, so a test reaches only the
+# ptys it points those links at and never a real serial port.
+set(KELMORA_WINE_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH
+    "Wine prefix, COM port links and locale of the Windows tests")
+set(KELMORA_WINE_PORTS ${KELMORA_WINE_DIR}/ports)
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    find_program(KELMORA_WINE wine REQUIRED)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${KELMORA_WINE} CACHE STRING "" FORCE)
+endif()
+
+# The tests' prefix, quiet, without the Mono and Gecko installers, and with
+# the Czech locale: Wine's ANSI code page is then Windows-1250, the one the
+# program's file names are written in.
+set(KELMORA_WINE_ENV
+    WINEPREFIX=${KELMORA_WINE_DIR}/prefix
+    WINEDEBUG=-all
+    WINEDLLOVERRIDES=mscoree,mshtml=
+    LOCPATH=${KELMORA_WINE_DIR}/locale
+    LC_ALL=cs_CZ.UTF-8)
+# Every test program created from here on runs this way (the cache keeps the
+# bare emulator for the programs outside tests/).
+set(CMAKE_CROSSCOMPILING_EMULATOR env ${KELMORA_WINE_ENV} ${CMAKE_CROSSCOMPILING_EMULATOR})
+
+# null-modem runs on the build machine, not under Wine. A test program marked
+# NULL_MODEM runs inside it: COM11 and COM12 are then wired to each other.
+find_program(KELMORA_HOST_CXX NAMES g++ c++ REQUIRED)
+set(KELMORA_NULL_MODEM ${CMAKE_BINARY_DIR}/host/null-modem)
+add_custom_command(
+    OUTPUT ${KELMORA_NULL_MODEM}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+    COMMAND ${KELMORA_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror
+            -o ${KELMORA_NULL_MODEM} ${CMAKE_CURRENT_LIST_DIR}/null_modem.cpp
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/null_modem.cpp
+    COMMENT "Building null-modem for the build machine")
+add_custom_target(null_modem ALL DEPENDS ${KELMORA_NULL_MODEM})
+set(KELMORA_NULL_MODEM_RUN
+    ${KELMORA_NULL_MODEM} ${KELMORA_WINE_PORTS}/com11 ${KELMORA_WINE_PORTS}/com12 --)
