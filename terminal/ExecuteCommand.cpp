@@ -90,6 +90,11 @@ bool ReadAnswerBlock(TTobrin& t) {
     BlockWindow window;
     const TobrinSettings& s = t.Host.Settings();
     const auto quietLimit = static_cast<std::uint32_t>(std::max(s.MasterTestMs, 0));
+    auto overflow = [&] {
+        t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
+        t.Host.ShowMessage(kOverflowMessage);
+        return false;
+    };
 
     int b = t.Line.ReadByte(s.WaitForDataMs);
     bool inHand = b >= 0;
@@ -100,10 +105,10 @@ bool ReadAnswerBlock(TTobrin& t) {
             break;
         }
         if (inHand) {
+            // Past a full memory only the start of a poll frame may still
+            // come; a byte beyond that can only mean the block is too large.
             if (stored == buffer.size()) {
-                t.ReceivedCount = static_cast<int>(stored);
-                t.Host.ShowMessage(kOverflowMessage);
-                return false;
+                return overflow();
             }
             buffer[stored++] = static_cast<std::uint8_t>(b);
             quiet = tick_ms();
@@ -124,6 +129,9 @@ bool ReadAnswerBlock(TTobrin& t) {
         } else {
             inHand = true;
         }
+    }
+    if (stored > t.MemoryLength) {
+        return overflow();
     }
     t.ReceivedCount = static_cast<int>(stored);
     return true;

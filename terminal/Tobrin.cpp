@@ -43,7 +43,8 @@ constexpr int kNoByte = -1;
 } // namespace
 
 TTobrin::TTobrin(TSer_Port& line, int address, std::size_t memoryLength, TobrinHost& host)
-    : Line(line), Address(address), DataBuffer(memoryLength, 0), Host(host) {}
+    : Line(line), Address(address), MemoryLength(memoryLength),
+      DataBuffer(memoryLength + kPollFrame.size() - 1, 0), Host(host) {}
 
 Frame TTobrin::MakeFrame(const std::uint8_t* payload, std::size_t n) const {
     Frame frame{};

@@ -68,7 +68,11 @@ public:
 
     TSer_Port& Line;
     int Address;
-    std::vector<std::uint8_t> DataBuffer; // the answer block of a data command
+    std::size_t MemoryLength; // the most an answer block may hold
+    // The answer block of a data command: MemoryLength bytes, and room for
+    // the first three bytes of a MASTER's closing poll frame, which are only
+    // known not to belong to the block when its fourth byte arrives.
+    std::vector<std::uint8_t> DataBuffer;
     bool MasterFlag = false;
     bool SlaveFlag = false;
     int ReceivedCount = 0; // bytes of the last answer block

@@ -255,3 +255,17 @@ TEST_F(Link, PersonBlockOfAWrongLengthIsLoggedAndRepeated) {
     EXPECT_TRUE(host.results.empty());
     EXPECT_EQ(terminal->AckCount, 1);
 }
+
+TEST_F(Link, MastersWholeMemoryFollowedByItsPollFrameFits) {
+    far.PollEvery(50);
+    const Bytes block = Concat({PersonRecord('R'), PersonRecord('Z')});
+    TTobrin& t = Terminal(1, block.size());
+    ASSERT_TRUE(t.Detect(true));
+    ASSERT_TRUE(t.IsMaster());
+    // The poll frame's first bytes arrive when the memory is already full.
+    far.Script({{Concat({kAckByte, block, kPoll})}});
+    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Done);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(t.ReceivedCount, 48);
+    EXPECT_EQ(t.RecordCount, 2);
+}
