@@ -24,14 +24,6 @@ std::optional<int> code_value(char c, bool coding) {
     return static_cast<int>(pos);
 }
 
-char code_char(int value, bool coding) {
-    const auto letters = alphabet(coding);
-    if (value < 0 || value >= static_cast<int>(letters.size())) {
-        return '0';
-    }
-    return letters[static_cast<std::size_t>(value)];
-}
-
 std::optional<int> pack_meal(int first, int breakfast, int dinner, const MealRadices& radices) {
     const int b = radices.breakfasts;
     const int v = radices.dinners;

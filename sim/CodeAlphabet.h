@@ -18,9 +18,6 @@ struct MealRadices {
 // such character.
 std::optional<int> code_value(char c, bool coding);
 
-// The character of a code value; values the variant cannot write give '0'.
-char code_char(int value, bool coding);
-
 // The meal byte of three codes, or nothing when a code is out of range or the
 // packed value does not fit a byte.
 std::optional<int> pack_meal(int first, int breakfast, int dinner, const MealRadices& radices);

@@ -1,13 +1,18 @@
 // The terminal simulator as a library: one line (a new pseudo-terminal or a
 // given device) with its terminals, served on a thread of its own.
 //
-//     kelmora::sim::SimOptions options;
-//     options.terminals.push_back({{.address = 1, .role = Role::Master}, {}});
-//     kelmora::sim::Simulator sim(options);
-//     auto started = sim.start();          // started.path: open this as the port
+//     SimOptions options;
+//     StationSetup master;
+//     master.terminal.address = 1;
+//     master.terminal.role = Role::Master;
+//     options.terminals.push_back(master);
+//     Simulator sim(options);
+//     StartResult started = sim.start();   // started.path: open this as the port
 //     ...
-//     auto t1 = sim.state(1);              // memory, clock, role, counters
-//     sim.set_faults(1, {.no_ack = FaultSpec::next(2)});
+//     std::optional<TerminalState> t1 = sim.state(1); // memory, clock, role, counters
+//     Faults faults;
+//     faults.no_ack = FaultSpec::next(2);  // the next two commands: no acknowledgement
+//     sim.set_faults(1, faults);
 //     sim.stop();                          // the destructor stops it too
 //
 // Every accessor is safe to call from any thread while the simulator runs.

@@ -5,9 +5,15 @@
 //     22.871 TX 01 ack      06
 //     33.402 TX 01 block    5A 00 01 ... # 2 records
 //
-// Columns: milliseconds since the simulator started, RX or TX, the address
-// (two hex digits, "--" for bytes that belong to no frame), what it was, the
-// bytes in hexadecimal, and an optional note after '#'.
+// Columns: milliseconds since the simulator started (for what was received,
+// when its last byte arrived at the line speed; for what was sent, when its
+// first byte began), RX or TX, the address (two hex digits: the frame's for
+// RX, the sending terminal's for TX, "--" for bytes that belong to no frame),
+// what it was, the bytes in hexadecimal, and an optional note after '#'.
+//
+// RX kinds: frame (taken), ignored (# not polled, busy, deaf, silent),
+// foreign, badsum, junk. TX kinds: ack, nak, block, poll, noise, and none for
+// a command that gets no answer (# why).
 #pragma once
 
 #include <chrono>

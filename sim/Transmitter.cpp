@@ -1,6 +1,7 @@
 #include "sim/Transmitter.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace kelmora::sim {
 
