@@ -7,18 +7,25 @@ BUILD       := build
 SAN_BUILD   := build/san
 FUZZ_BUILD  := build/fuzz
 WIN_BUILD   := build/windows
+WIN_TEST_BUILD := build/windows-tests
+WINE_DIR    := build/wine
 FUZZ_SECONDS ?= 10
 GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build, the tests and the tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev g++-mingw-w64-x86-64
+# And what the Windows tests add: Wine (64-bit only) and the locale data for
+# its Windows-1250 code page. Installed by test-windows, not by deps.
+WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
 
-.PHONY: deps build build-windows test test-native fuzz fuzz-build demo bench format clean
+.PHONY: deps deps-windows build build-windows test test-native test-windows fuzz fuzz-build demo \
+        bench format clean
 
-deps:
+deps deps-windows: LIST = $(if $(filter deps-windows,$@),$(WIN_PACKAGES),$(PACKAGES))
+deps deps-windows:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(LIST); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -z "$$missing" ]; then echo "deps: everything is installed"; \
@@ -36,23 +43,40 @@ build:
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The test build carries AddressSanitizer and UndefinedBehaviorSanitizer.
-test-native:
-	cmake -S . -B $(SAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON \
+SAN_CONFIGURE = cmake -S . -B $(SAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON \
 	      -DKELMORA_WERROR=ON -DKELMORA_BENCH=OFF >/dev/null
+test-native:
+	$(SAN_CONFIGURE)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Cross-builds the core for Windows (mingw-w64, static) so its Windows code
-# keeps compiling; the Windows build's tests do not run here.
+# keeps compiling; test-windows builds and runs its tests.
 build-windows:
 	cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF \
 	      -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora_core
 
+# The Windows build with its tests, run under Wine (tests/wine/): the core's
+# tests, the serial line over COM ports wired to ptys, and kelmora.exe itself
+# against tobrin-sim, compared with the Linux build (taken from the test build).
+test-windows: deps deps-windows
+	cmake -S . -B $(WIN_TEST_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=ON -DKELMORA_BENCH=OFF \
+	      -DKELMORA_GUI=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+	      -DKELMORA_WINE_DIR=$(CURDIR)/$(WINE_DIR) -DKELMORA_NATIVE_BIN_DIR=$(CURDIR)/$(SAN_BUILD)/bin \
+	      >/dev/null
+	cmake --build $(WIN_TEST_BUILD) -j $(JOBS)
+	$(SAN_CONFIGURE)
+	cmake --build $(SAN_BUILD) -j $(JOBS) --target kelmora tobrin-sim
+	tests/wine/prepare-prefix.sh $(WINE_DIR)
+	@cd $(WIN_TEST_BUILD) && ctest --output-on-failure -j $(JOBS); status=$$?; \
+	    WINEPREFIX=$(CURDIR)/$(WINE_DIR)/prefix wineserver -k 2>/dev/null; exit $$status
+
 test: deps
 	$(MAKE) --no-print-directory test-native
-	$(MAKE) --no-print-directory build-windows
+	$(MAKE) --no-print-directory test-windows
 	$(MAKE) --no-print-directory fuzz
 
 fuzz-build:

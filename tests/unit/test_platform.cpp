@@ -2,10 +2,13 @@
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "platform/SingleInstance.h"
 #include "platform/TextLines.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -146,4 +149,40 @@ TEST(Clock, BusyWaitNeverReturnsEarly) {
     const std::uint32_t t0 = tick_ms();
     sleep_ms(20);
     EXPECT_GE(elapsed_ms(t0), 20u);
+}
+
+TEST(SingleInstance, SecondMarkOfTheNameIsRefusedUntilTheFirstIsGivenUp) {
+    // A name of this run only, so that parallel test runs do not meet.
+    const std::string name =
+        "KelmoraTest" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+#ifndef _WIN32
+    // The lock file goes into a directory of this test, not the user's.
+    TempDir dir;
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved_value = saved != nullptr ? saved : "";
+    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+    struct Restore {
+        bool had;
+        std::string value;
+        ~Restore() {
+            if (had) {
+                setenv("XDG_RUNTIME_DIR", value.c_str(), 1);
+            } else {
+                unsetenv("XDG_RUNTIME_DIR");
+            }
+        }
+    } restore{saved != nullptr, saved_value};
+#endif
+    SingleInstance first(name);
+    EXPECT_TRUE(first.Held());
+    {
+        SingleInstance second(name);
+        EXPECT_FALSE(second.Held());
+    }
+    SingleInstance third(name);
+    EXPECT_FALSE(third.Held()) << "a refused copy does not take the mark away";
+    first.Release();
+    EXPECT_FALSE(first.Held());
+    SingleInstance fourth(name);
+    EXPECT_TRUE(fourth.Held());
 }

@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# The Windows program under Wine, headless, as the host application meets it,
+# against tobrin-sim on a pty. COM1 of the tests' Wine prefix is mapped to
+# $KELMORA_WINE_PORTS/com1; the simulator makes that link point at its pty
+# before the program starts.
+#
+#   headless.sh end-to-end      the same request file through the Linux build
+#                               and through kelmora.exe: output.txt, rexcom.sta
+#                               and binarni.bin must be byte for byte the same
+#   headless.sh single-instance a second kelmora.exe in the same prefix exits
+#                               with -1 and says so; the first goes on
+#
+# From the environment: KELMORA_EXE (the Windows program), KELMORA_NATIVE and
+# TOBRIN_SIM (Linux programs), KELMORA_WINE_PORTS, WORK (a scratch directory),
+# and Wine's own variables (WINEPREFIX and the rest) for the tests' prefix.
+set -euo pipefail
+
+mode=${1:-}
+for v in KELMORA_EXE KELMORA_NATIVE TOBRIN_SIM KELMORA_WINE_PORTS WORK WINEPREFIX; do
+    if [ -z "${!v:-}" ]; then
+        echo "headless.sh: $v is not set" >&2
+        exit 2
+    fi
+done
+for p in "$KELMORA_NATIVE" "$TOBRIN_SIM"; do
+    if [ ! -x "$p" ]; then
+        echo "headless.sh: $p is missing: build the Linux programs first (make test-windows does)" >&2
+        exit 1
+    fi
+done
+
+# The Linux programs run in the machine's own locale, not in Wine's.
+native=(env -u LC_ALL -u LOCPATH)
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill -INT "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+}
+trap cleanup EXIT
+
+fail() {
+    echo "headless.sh: $*" >&2
+    exit 1
+}
+
+# Waits up to $2 seconds for the command in $1 to succeed; the bound only
+# stops a hang.
+wait_for() {
+    local what=$1 limit=$2 i=0
+    until eval "$what"; do
+        i=$((i + 1))
+        [ "$i" -le $((limit * 10)) ] || fail "gave up waiting for: $what"
+        sleep 0.1
+    done
+}
+
+# One terminal, address 1, SLAVE, with seeded records so that every run starts
+# from the same memory, paced at the line speed with its turnaround like a real
+# one (an answer that came before the frame had left would not be a test of
+# the line). $1: the link to make.
+start_sim() {
+    sim_link=$1
+    "${native[@]}" "$TOBRIN_SIM" --terminal 1:slave --random 12 --seed 7 --link "$1" \
+        --trace "$run/trace.txt" \
+        >"$run/sim.out" 2>&1 &
+    pids+=($!)
+    wait_for '[ -L "$sim_link" ]' 10
+}
+
+# The program in $run, the data path being its start directory (defaults).
+# $1: linux or windows; $2: its standard error file. Sets started_pid.
+start_kelmora() {
+    if [ "$1" = linux ]; then
+        (cd "$run" && exec "${native[@]}" XDG_RUNTIME_DIR="$run" "$KELMORA_NATIVE" --headless \
+            --config kelmora.ini) \
+            2>"$run/$2" &
+    else
+        (cd "$run" && exec wine "$KELMORA_EXE" --headless --config kelmora.ini) 2>"$run/$2" &
+    fi
+    started_pid=$!
+    pids+=("$started_pid")
+}
+
+logged() {
+    grep -q "$1" "$run/errorlog.txt" 2>/dev/null
+}
+
+# The host's side: drops the request file and waits for the job's end, the
+# output file coming before the status pair.
+run_request() {
+    rm -f "$run/output.txt"
+    printf '%s\r\n' "$@" >"$run/request.part"
+    mv "$run/request.part" "$run/request.cfg"
+    wait_for '[ ! -e "$run/request.cfg" ] && [ -e "$run/output.txt" ]' 60
+}
+
+# Stops the program as Ctrl+C does and expects a clean end.
+stop_kelmora() {
+    kill -INT "$1"
+    local code=0
+    wait "$1" || code=$?
+    [ "$code" -eq 0 ] || fail "$run: the program ended with $code after Ctrl+C"
+    [ "$(tail -n 1 "$run/errorlog.txt" | tr -d '\r' | cut -c 23-)" = "Stop programu" ] ||
+        fail "$run: the event log does not end with Stop programu"
+}
+
+# Everything at its default: T1 at address 1 on COM1, the data path the start
+# directory. [Porty] gives Linux its device; Windows ignores it and opens
+# \\.\COM1, which the prefix maps to the same kind of link.
+write_ini() {
+    printf '%s\r\n' "[Porty]" "COM1=$1" >"$run/kelmora.ini"
+}
+
+# Three persons (one name in Windows-1250 letters, which go through the name
+# table), then the whole memory and the changes since the last Y.
+meals=11111111111111AAAAAAAAAAAAAA22222222222222
+person() { printf 'Q%04d%s0%s%-14s %s' "$1" "$2" "$meals" "$3" "$4"; }
+request=("TERM 1"
+    "$(person 1 12345678 "NOVAK JAN" +00500)"
+    "$(person 2 12345679 $'\x8ETP\xC1NEK \xC8EN\xECK' -00020)"
+    "$(person 3 CAFE0001 "DVORAK KAREL" +31000)"
+    "P"
+    "Y")
+
+# One whole run with the program of $1; leaves its files in $WORK/$1.
+job() {
+    run=$WORK/$1
+    rm -rf "$run"
+    mkdir -p "$run"
+    local link
+    if [ "$1" = linux ]; then
+        link=$run/ttyTOBRIN
+    else
+        link=$KELMORA_WINE_PORTS/com1
+    fi
+    write_ini "$link"
+    start_sim "$link"
+    start_kelmora "$1" stderr.txt
+    local kelmora=$started_pid
+    wait_for 'logged "TERM 1 SLAVE"' 60
+    run_request "${request[@]}"
+    stop_kelmora "$kelmora"
+}
+
+case "$mode" in
+end-to-end)
+    mkdir -p "$WORK"
+    job linux
+    cleanup
+    pids=()
+    job windows
+    for f in output.txt rexcom.sta binarni.bin; do
+        [ -s "$WORK/linux/$f" ] || fail "the Linux build wrote no $f"
+        cmp "$WORK/linux/$f" "$WORK/windows/$f" ||
+            fail "$f differs between the Linux build and kelmora.exe"
+    done
+    echo "headless.sh: output.txt ($(wc -l <"$WORK/linux/output.txt") lines)," \
+        "rexcom.sta ($(tr -d '\r\n' <"$WORK/linux/rexcom.sta")) and binarni.bin are the same"
+    ;;
+single-instance)
+    run=$WORK/single
+    rm -rf "$run"
+    mkdir -p "$run"
+    write_ini "$KELMORA_WINE_PORTS/com1"
+    start_sim "$KELMORA_WINE_PORTS/com1"
+    start_kelmora windows first.txt
+    first=$started_pid
+    wait_for 'logged "TERM 1 SLAVE"' 60
+
+    code=0
+    # A copy that failed to notice the first would run on: the bound ends it.
+    (cd "$run" && timeout 60 wine "$KELMORA_EXE" --headless --config kelmora.ini) \
+        2>"$run/second.txt" || code=$?
+    [ "$code" -eq 255 ] || fail "the second copy ended with $code, not -1 (255)"
+    grep -q $'Tento program je ji\xC5\xBE spu\xC5\xA1t\xC4\x9Bn!!!' "$run/second.txt" ||
+        fail "the second copy did not say it: $(cat "$run/second.txt")"
+
+    kill -0 "$first" 2>/dev/null || fail "the first copy did not go on"
+    run_request "TERM 1" "N"
+    [ "$(cat "$run/rexcom.sta")" = $'1,0\r' ] || fail "the first copy's job: $(cat "$run/rexcom.sta")"
+    stop_kelmora "$first"
+    echo "headless.sh: the second copy exited with -1; the first went on and stopped cleanly"
+    ;;
+*)
+    echo "usage: headless.sh end-to-end|single-instance" >&2
+    exit 2
+    ;;
+esac
