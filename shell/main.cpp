@@ -4,6 +4,9 @@
 #include "platform/ExecutablePath.h"
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramOptions.h"
+#ifdef KELMORA_WITH_WINDOW
+#include "shell/window/GuiProgram.h"
+#endif
 
 #include <iostream>
 #include <string>
@@ -29,5 +32,14 @@ int main(int argc, char** argv) {
 #endif
     const std::string iniPath =
         !configFile.empty() ? configFile : ConfigurationFilePath(executable_path());
+#ifdef KELMORA_WITH_WINDOW
+    if (!parsed.options.headless) {
+        if (const auto missing = MissingDisplayForWindow()) {
+            std::cerr << "kelmora: " << *missing << "; running without a window (--headless)\n";
+        } else {
+            return RunWindowed(iniPath, argc, argv);
+        }
+    }
+#endif
     return RunHeadless(iniPath);
 }

@@ -1,0 +1,114 @@
+#include "shell/window/DirectoryDialog.h"
+
+#include "shell/window/QtText.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace kelmora {
+
+std::optional<QString> ConfirmDirectory(QWidget* owner, const QString& typed,
+                                        const MessageAnswerer& ask) {
+    const QString path = QDir::cleanPath(typed.trimmed());
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        return QDir::toNativeSeparators(path);
+    }
+    if (info.exists()) {
+        const std::string text = CpFromQt(QStringLiteral("%1\nnení adresář.").arg(path));
+        ask(owner, {text, {}, MessageIcon::Error, MessageButtons::Ok});
+        return std::nullopt;
+    }
+    const std::string question =
+        CpFromQt(QStringLiteral("Adresář %1 neexistuje.\nVytvořit ho?").arg(path));
+    if (ask(owner, {question, CpFromQt(QStringLiteral("Potvrzení")), MessageIcon::Question,
+                    MessageButtons::YesNo}) != MessageAnswer::Yes) {
+        return std::nullopt;
+    }
+    if (!QDir().mkpath(path)) {
+        const std::string text = CpFromQt(QStringLiteral("Adresář %1 nelze vytvořit.").arg(path));
+        ask(owner, {text, {}, MessageIcon::Error, MessageButtons::Ok});
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(path);
+}
+
+DirectoryDialog::DirectoryDialog(QWidget* owner, const QString& start, MessageAnswerer ask)
+    : QDialog(owner), ask_(std::move(ask)), model_(new QFileSystemModel(this)),
+      tree_(new QTreeView), path_(new QLineEdit(start)) {
+    setObjectName(QStringLiteral("DirectoryDialog"));
+    setWindowTitle(QStringLiteral("Výběr adresáře"));
+    resize(420, 380);
+
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setRootPath(QDir::rootPath());
+    tree_->setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column) {
+        tree_->hideColumn(column);
+    }
+    tree_->header()->hide();
+    const QModelIndex startIndex = model_->index(start);
+    if (startIndex.isValid()) {
+        tree_->setCurrentIndex(startIndex);
+        tree_->scrollTo(startIndex);
+    }
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    path_->setText(QDir::toNativeSeparators(model_->filePath(current)));
+                }
+            });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                                         QDialogButtonBox::Help);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Storno"));
+    buttons->button(QDialogButtonBox::Help)->setText(QStringLiteral("Nápověda"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &DirectoryDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &DirectoryDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { ShowHelp(); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tree_, 1);
+    auto* label = new QLabel(QStringLiteral("Adresář:"));
+    label->setBuddy(path_);
+    layout->addWidget(label);
+    layout->addWidget(path_);
+    layout->addWidget(buttons);
+}
+
+void DirectoryDialog::accept() {
+    if (auto chosen = ConfirmDirectory(this, path_->text(), ask_)) {
+        chosen_ = *chosen;
+        QDialog::accept();
+    }
+}
+
+void DirectoryDialog::ShowHelp() {
+    const std::string text =
+        CpFromQt(QStringLiteral("Vyberte adresář ve stromu nebo napište jeho cestu.\n"
+                                "Adresář, který ještě neexistuje, bude po potvrzení vytvořen."));
+    ask_(this, {text, CpFromQt(QStringLiteral("Nápověda")), MessageIcon::Information,
+                MessageButtons::Ok});
+}
+
+std::optional<QString> DirectoryDialog::Choose(QWidget* owner, const QString& start,
+                                               const MessageAnswerer& ask) {
+    DirectoryDialog dialog(owner, start, ask);
+    if (dialog.exec() == QDialog::Accepted) {
+        return dialog.Chosen();
+    }
+    return std::nullopt;
+}
+
+} // namespace kelmora

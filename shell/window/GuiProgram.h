@@ -1,0 +1,15 @@
+// Kelmora with its window: the whole life cycle in the system's order. Exit
+// code 0, or -1 when another copy already runs.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kelmora {
+
+int RunWindowed(const std::string& iniPath, int& argc, char** argv);
+
+// Whether the window can be shown here; nothing when it can, else why not.
+std::optional<std::string> MissingDisplayForWindow();
+
+} // namespace kelmora

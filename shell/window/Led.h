@@ -1,0 +1,25 @@
+// JvLED1: a round lamp, lit bright green while the watcher idles and dark
+// while it is in the active phase of a tick.
+#pragma once
+
+#include <QWidget>
+
+namespace kelmora {
+
+class Led : public QWidget {
+public:
+    explicit Led(QWidget* parent = nullptr);
+
+    bool Lit() const { return lit_; }
+    void SetLit(bool lit);
+
+    QSize sizeHint() const override { return {20, 20}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool lit_ = true;
+};
+
+} // namespace kelmora

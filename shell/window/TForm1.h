@@ -1,0 +1,143 @@
+// TForm1, the operator's window: five pages (the event-log page hidden until
+// asked for), the status bar, the notification-area icon with its menu and
+// balloons, and the two timers. It is the operator console of the engine it
+// owns, and it forwards the operator's controls to that engine. The window
+// never blocks: a job's serial waits keep its events flowing, and the engine
+// refuses a second job inside a running one.
+//
+// Life cycle, as the program drives it:
+//   TForm1(...)   controls, tray icon, Timer2; LoadConfiguration,
+//                 FillConfigurationPages, "Start programu", OpenTerminals
+//   FormCreate()  the watcher, Timer1, the balloon "Start programu"
+//   ... the main loop; a confirmed close ends it once no job runs ...
+//   FormDestroy() Timer1 off, the engine's shutdown (also run by ~TForm1)
+#pragma once
+
+#include "engine/Console.h"
+#include "engine/Engine.h"
+#include "shell/window/Controls.h"
+#include "shell/window/WindowOptions.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QTimer;
+
+namespace kelmora {
+
+class Indicator;
+class StatusPanels;
+class TrayIcon;
+
+class TForm1 : public QWidget, public Console {
+public:
+    TForm1(EngineOptions engineOptions, WindowOptions options = {});
+    ~TForm1() override;
+
+    void FormCreate();
+    void FormDestroy();
+
+    Engine& GetEngine() { return *engine_; }
+    const Controls& Ui() const { return ui_; }
+    StatusPanels* StatusBar1() const { return statusBar_; }
+    TrayIcon& StatusIcon1() const { return *tray_; }
+    Indicator& IndicatorOf(int slot) const { return *indicators_[slot]; }
+    QTimer* Timer1() const { return timer1_; }
+    QTimer* Timer2() const { return timer2_; }
+    bool TrayAvailable() const { return trayAvailable_; }
+    // A close has been confirmed; the main loop ends once no job runs.
+    bool QuitRequested() const { return quitRequested_; }
+    // The system asks the program to stop (SIGTERM, the session ends): it
+    // ends without asking, once no job runs.
+    void RequestQuit();
+
+    // The handlers, named control plus event.
+    void Show_windowClick();
+    void Hide_windowClick();
+    void KonecClick();
+    void BitBtn3Click();
+    void Edit1Change();
+    void FormActivate();
+    bool FormClose();
+    void Button1Click();
+    void Button33Click();
+    void SpeedButtonClick(int index); // SpeedButton1Click..SpeedButton4Click
+    void BitBtn1Click();              // SaveConfiguration
+    void Delay_addChange();
+    void Path_dataDblClick();
+    void Button4Click();
+    void Button2Click();
+    void BitBtn2Click();
+    void BitBtn5Click();
+    void Timer1Timer();
+    void Timer2Timer();
+    void TerminalIndicatorClick(int slot);
+    void FillConfigurationPages();
+
+    // Console.
+    void ClearResults() override;
+    void AppendResult(std::string_view line) override;
+    void SetResultsVisible(bool visible) override;
+    std::vector<std::string> Results() const override;
+    void SetStatusPanel(int index, std::string_view text) override;
+    CursorShape SetCursor(CursorShape shape) override;
+    void SetTrayImage(int image) override;
+    void ShowBalloon(std::string_view title, std::string_view text, int timeoutMs) override;
+    void PaintIndicator(int slot, IndicatorState state) override;
+    void ShowIndicator(int slot) override;
+    void ShowWatchdog(int ticks, bool ledLit) override;
+    void SetActivePage(Page page) override;
+    void ShowWindow() override;
+    int SelectedSlot() const override;
+    void SelectSlot(int slot) override;
+    int Attempts() const override;
+    bool EndJobOnFailure() const override;
+    bool HighPriority() const override;
+    MessageAnswer ShowMessage(const MessageBox& box) override;
+    void ProcessPendingEvents() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWindow();
+    void ConnectHandlers();
+    void StartEngine();
+
+    // Runs a handler; an error that escapes it is shown and the window runs on.
+    template <typename Handler>
+    void Guarded(Handler&& handler);
+    void ShowError(std::string_view text);
+    MessageAnswer Ask(QWidget* owner, const MessageBox& box);
+
+    void RunHandOvers();
+    void QuitWhenIdle();
+
+    EngineOptions engineOptions_;
+    WindowOptions options_;
+    Controls ui_;
+    StatusPanels* statusBar_ = nullptr;
+    std::unique_ptr<TrayIcon> tray_;
+    std::array<std::unique_ptr<Indicator>, 4> indicators_;
+    QTimer* timer1_ = nullptr;
+    QTimer* timer2_ = nullptr;
+    QTimer* handOverRetry_ = nullptr;
+    QTimer* quitTimer_ = nullptr;
+    std::unique_ptr<Engine> engine_;
+
+    bool trayAvailable_ = false;
+    bool created_ = false;
+    bool destroyed_ = false;
+    bool quitRequested_ = false;
+    bool backFromHidden_ = false;
+    int eventDepth_ = 0;
+    CursorShape cursor_ = CursorShape::Default;
+};
+
+} // namespace kelmora

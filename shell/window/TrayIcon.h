@@ -1,0 +1,54 @@
+// StatusIcon1, the notification-area icon, with its menu PopupMenu1:
+// "Zobrazit program" (the default entry, bold), "Schovat program", a
+// separator and "Konec". A double click shows the window. Its balloons always
+// carry the information icon. Visible from the window's creation to its
+// destruction; where the desktop has no notification area it stays unseen.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+
+namespace kelmora {
+
+struct TrayHandlers {
+    std::function<void()> showWindow; // Show_windowClick
+    std::function<void()> hideWindow; // Hide_windowClick
+    std::function<void()> quit;       // KonecClick
+};
+
+class TrayIcon {
+public:
+    TrayIcon(QWidget* window, TrayHandlers handlers);
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // Image 0 idle, 1 while a job runs.
+    void SetImage(int image);
+    int Image() const { return image_; }
+
+    void ShowBalloon(const QString& title, const QString& text, int timeoutMs);
+    // Told of every balloon, shown or not (the offscreen desktop has no
+    // notification area).
+    void SetBalloonObserver(std::function<void(const QString&, const QString&, int)> observer) {
+        observer_ = std::move(observer);
+    }
+
+    void Hide();
+
+    QSystemTrayIcon* Icon() const { return icon_; }
+    QMenu* Menu() const { return menu_; }
+
+private:
+    QSystemTrayIcon* icon_;
+    QMenu* menu_;
+    int image_ = 0;
+    std::function<void(const QString&, const QString&, int)> observer_;
+};
+
+} // namespace kelmora

@@ -1,0 +1,20 @@
+// The main of a window test: Qt on the offscreen platform (no display
+// needed), the program's own style, then the test object's slots.
+#pragma once
+
+#include "shell/window/Style.h"
+
+#include <QApplication>
+#include <QTest>
+
+#define KELMORA_GUI_TEST_MAIN(TestClass)                                                           \
+    int main(int argc, char** argv) {                                                              \
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {                                       \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        }                                                                                          \
+        QApplication app(argc, argv);                                                              \
+        kelmora::ApplyKelmoraStyle(app);                                                           \
+        QApplication::setQuitOnLastWindowClosed(false);                                            \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
