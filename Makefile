@@ -99,6 +99,10 @@ fuzz: fuzz-build
 demo: deps build
 	scripts/demo.sh
 
+# 500 request files against the simulator with NAK and short-answer faults.
+soak: build
+	$(BUILD)/bin/soak_requests $(BUILD)/bin/kelmora 500 0.1
+
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && $$b; done
 

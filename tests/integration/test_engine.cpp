@@ -28,7 +28,8 @@ const Bytes kAckByte = {0x06};
 class EngineRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteTestIni(dir.file("kelmora.ini"), dir.str(), {{0, 1, kCom}}, {{kCom, pty.path()}});
+        ASSERT_TRUE(
+            WriteIni(dir.file("kelmora.ini"), dir.str(), {{0, 1, kCom}}, {{kCom, pty.path()}}));
         far.Script({{kAckByte}}); // the probe at start
         EngineOptions options;
         options.iniPath = dir.file("kelmora.ini");

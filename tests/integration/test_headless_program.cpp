@@ -27,11 +27,11 @@ protected:
         sim::StationSetup station;
         station.terminal.address = 1;
         options.terminals.push_back(station);
-        options.timing.fast = true;
+        options.timing.baud = 115200; // quick, but with the turnaround a real terminal keeps
         simulator = std::make_unique<sim::Simulator>(options);
         const auto started = simulator->start();
         ASSERT_TRUE(started.ok()) << started.error;
-        WriteTestIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, started.path}});
+        ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, started.path}}));
     }
 
     std::string Data() const { return join_path(dir.str(), "data"); }

@@ -6,8 +6,6 @@
 #include "engine/ConfigurationSave.h"
 #include "engine/IniFile.h"
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 
@@ -19,9 +17,10 @@ struct TestSlot {
     int comIndex;
 };
 
-inline void WriteTestIni(const std::string& iniPath, const std::string& dataPath,
-                         const std::vector<TestSlot>& slots,
-                         const std::map<int, std::string>& devices, int attempts = 1) {
+// False when the file cannot be written.
+inline bool WriteIni(const std::string& iniPath, const std::string& dataPath,
+                     const std::vector<TestSlot>& slots, const std::map<int, std::string>& devices,
+                     int attempts = 1) {
     StoredSettings s;
     s.Record = CfgRecord::Defaults();
     s.Record.Slots[0].Connected = 0;
@@ -32,10 +31,15 @@ inline void WriteTestIni(const std::string& iniPath, const std::string& dataPath
     s.Record.RepWriteIndex = static_cast<std::uint8_t>(attempts - 1);
     s.Record.HighPriority = 0;
     s.DataPath = dataPath;
-    ASSERT_FALSE(WriteConfigurationFile(iniPath, s).has_value());
-    for (const auto& [com, device] : devices) {
-        ASSERT_TRUE(WriteIniValue(iniPath, "Porty", "COM" + std::to_string(com + 1), device));
+    if (WriteConfigurationFile(iniPath, s).has_value()) {
+        return false;
     }
+    for (const auto& [com, device] : devices) {
+        if (!WriteIniValue(iniPath, "Porty", "COM" + std::to_string(com + 1), device)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace kelmora::testing
