@@ -108,7 +108,10 @@ public:
             replies.pop_front();
             return reply;
         };
-        options.dialogs.openCommandFile = [this](QWidget*) { return commandFile; };
+        options.dialogs.openCommandFile = [this](QWidget*) {
+            ++commandFileDialogs;
+            return commandFile;
+        };
         options.dialogs.chooseDirectory = [this](QWidget*, const QString&) {
             if (chooseDirectory) {
                 return chooseDirectory();
@@ -162,7 +165,8 @@ public:
     std::vector<ShownMessage> messages;
     std::deque<MessageAnswer> replies; // answers to questions, in order; No when empty
     std::vector<ShownBalloon> balloons;
-    std::optional<std::string> commandFile;
+    std::optional<std::string> commandFile; // what OpenDialog1 gives
+    int commandFileDialogs = 0;
     std::function<std::optional<QString>()> chooseDirectory;
     int quits = 0;
     bool busyAtQuit = false;

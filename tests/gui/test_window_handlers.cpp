@@ -1,0 +1,317 @@
+// The window's own handlers without a terminal: the start without a port,
+// the close confirmation, saving the configuration, the event-log page, the
+// menu of the configuration pages, the directory selection and an error that
+// escapes a handler.
+#include "GuiTestMain.h"
+#include "WindowHarness.h"
+#include "shell/window/DirectoryDialog.h"
+#include "shell/window/StatusPanels.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <stdexcept>
+
+using namespace kelmora;
+using namespace kelmora::literals;
+using namespace kelmora::testing;
+
+namespace {
+
+const std::string_view kCloseQuestion =
+    "Opravdu si přeješ ukončit program?\nKomunikace bude ukončena!"_cp;
+const std::string_view kRestartQuestion =
+    "Nastavená konfigurace bude použita až po restartu programu!\nProvést restart programu ihned?"_cp;
+
+CfgRecord StoredRecord(const std::string& iniPath) {
+    const auto value = ReadIniFile(iniPath).Get("Konfigurace", "Cfg_binary");
+    const auto record = CfgRecord::FromBytes(DecodeBinaryValue(value.value_or("")));
+    return record.value_or(CfgRecord{});
+}
+
+} // namespace
+
+class WindowHandlers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startWithoutAPortShowsTheConfigurationPage() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        QCOMPARE(form.Ui().PageControl1->currentIndex(), 1);
+        QVERIFY(form.isVisible());
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(
+            h.messages[0].text,
+            std::string("Neni otevřen žádný COM port\nje nutno provést konfiguraci portu!"_cp));
+        QCOMPARE(h.messages[0].caption, std::string("Pozor!"));
+        QCOMPARE(h.messages[0].icon, MessageIcon::Warning);
+        QCOMPARE(h.messages[0].buttons, MessageButtons::Ok);
+        QCOMPARE(h.balloons.size(), std::size_t{1});
+        QCOMPARE(h.balloons[0].title, QStringLiteral("Kelmora 2013"));
+        QCOMPARE(h.balloons[0].text, QStringLiteral("Start programu"));
+        QCOMPARE(h.balloons[0].timeoutMs, 500);
+        QVERIFY(form.Timer1()->isActive());
+        QVERIFY(form.Timer2()->isActive());
+    }
+
+    void closeButtonAsksAndNoKeepsEverythingRunning() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        h.messages.clear();
+        h.replies = {MessageAnswer::No};
+        QVERIFY(!form.close());
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text, std::string(kCloseQuestion));
+        QCOMPARE(h.messages[0].caption, std::string("Pozor!"));
+        QCOMPARE(h.messages[0].icon, MessageIcon::Question);
+        QCOMPARE(h.messages[0].buttons, MessageButtons::YesNo);
+        QVERIFY(!h.messages[0].owned);
+        QTest::qWait(200);
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.QuitRequested());
+        QCOMPARE(h.quits, 0);
+        QVERIFY(form.Timer1()->isActive());
+        QVERIFY(form.GetEngine().Flags().WatcherRunning);
+        QVERIFY(!form.GetEngine().Flags().Stopping);
+
+        h.replies = {MessageAnswer::Yes};
+        QVERIFY(form.close());
+        QTRY_COMPARE(h.quits, 1);
+        QVERIFY(!h.busyAtQuit);
+        h.form.reset();
+        QCOMPARE(h.LogMessages().back(), std::string("Stop programu"));
+    }
+
+    void menuOfTheConfigurationPages() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        QMenu* menu = form.StatusIcon1().Menu();
+        for (int page : {1, 2}) {
+            QWidget* sheet = form.Ui().TabSheets[page];
+            form.Ui().PageControl1->setCurrentIndex(page);
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(300, 200),
+                                    sheet->mapToGlobal(QPoint(300, 200)));
+            QApplication::sendEvent(sheet, &click);
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+        }
+        // The control page keeps its own behaviour.
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(100, 200),
+                                form.Ui().TabSheets[0]->mapToGlobal(QPoint(100, 200)));
+        QApplication::sendEvent(form.Ui().TabSheets[0], &click);
+        QVERIFY(!menu->isVisible());
+
+        // "Konec" of that menu asks for the close confirmation.
+        h.messages.clear();
+        menu->actions().back()->trigger();
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text, std::string(kCloseQuestion));
+        QVERIFY(form.isVisible());
+    }
+
+    void restartQuestionLeadsToTheCloseConfirmation() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        h.messages.clear();
+        h.replies = {MessageAnswer::Yes, MessageAnswer::No};
+        form.Ui().BitBtn8->click();
+        QCOMPARE(h.messages.size(), std::size_t{2});
+        QCOMPARE(h.messages[0].text, std::string(kRestartQuestion));
+        QCOMPARE(h.messages[0].caption, std::string("Varování"_cp));
+        QCOMPARE(h.messages[0].icon, MessageIcon::Warning);
+        QCOMPARE(h.messages[0].buttons, MessageButtons::YesNo);
+        QVERIFY(h.messages[0].owned);
+        QCOMPARE(h.messages[1].text, std::string(kCloseQuestion));
+        QVERIFY(!form.QuitRequested());
+
+        h.replies = {MessageAnswer::Yes, MessageAnswer::Yes};
+        form.Ui().BitBtn5->click();
+        QTRY_COMPARE(h.quits, 1);
+    }
+
+    void savedAddressKeepsItsLowByte() {
+        WindowHarness h;
+        h.Start();
+        h.form->Ui().Adr[0]->setText(QStringLiteral("300"));
+        h.form->Ui().BitBtn5->click();
+        QCOMPARE(h.CountMessages(kRestartQuestion), 1);
+        QCOMPARE(int(StoredRecord(h.IniPath()).Slots[0].Address), 44);
+        h.form.reset();
+        h.Start();
+        QCOMPARE(h.form->Ui().Adr[0]->text(), QStringLiteral("44"));
+    }
+
+    void aFieldThatIsNoNumberStopsTheSave_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty capacity") << QStringLiteral("Radku1") << QString();
+        QTest::newRow("breakfasts") << QStringLiteral("MxSn1") << QStringLiteral("abc");
+        QTest::newRow("address 3") << QStringLiteral("Adr3") << QStringLiteral("1.5");
+        QTest::newRow("dinners") << QStringLiteral("MxVec1") << QStringLiteral("čtyři");
+    }
+    void aFieldThatIsNoNumberStopsTheSave() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        WindowHarness h;
+        TForm1& form = h.Start();
+        const auto before = read_file(h.IniPath());
+        h.messages.clear();
+        form.findChild<QLineEdit*>(field)->setText(text);
+        form.Ui().BitBtn5->click();
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text,
+                 "''" + cp1250_from_utf8(text.toStdString()) + "'' is not a valid integer value");
+        QCOMPARE(h.messages[0].icon, MessageIcon::Error);
+        QCOMPARE(read_file(h.IniPath()), before);
+    }
+
+    void savedPagesComeBackAfterTheRestart() {
+        WindowHarness h;
+        {
+            const Controls& ui = h.Start().Ui();
+            ui.Port[1]->setCurrentIndex(2);
+            ui.Pripojen[1]->setChecked(true);
+            ui.Adr[1]->setText(QStringLiteral("15"));
+            ui.K_Baud1->setCurrentIndex(3);
+            ui.Mark1->setChecked(true);
+            ui.DT_use1->setChecked(true);
+            ui.Kredit1->setChecked(false);
+            ui.Radku1->setText(QStringLiteral("1200"));
+            ui.Rep_write->setCurrentIndex(2);
+            ui.Delay_add->setCurrentIndex(25);
+            ui.Write_error_repeat->setChecked(false);
+            ui.Write_bin_output->setChecked(false);
+            ui.InSoubor->setText(QStringLiteral("pozadavky_terminalu.cfg"));
+            ui.OutSoubor->setText(QStringLiteral("výstup.txt"));
+            ui.Path_data->setText(QString::fromStdString(h.Root()));
+            ui.BitBtn8->click();
+        }
+        QCOMPARE(h.CountMessages(kRestartQuestion), 1);
+        h.form.reset();
+        const Controls& ui = h.Start().Ui();
+        QCOMPARE(ui.Port[1]->currentText(), QStringLiteral("COM3"));
+        QVERIFY(ui.Pripojen[1]->isChecked());
+        QCOMPARE(ui.Adr[1]->text(), QStringLiteral("15"));
+        QCOMPARE(ui.K_Baud1->currentText(), QStringLiteral("9600"));
+        QVERIFY(ui.Mark1->isChecked());
+        QVERIFY(ui.DT_use1->isChecked());
+        QVERIFY(!ui.Kredit1->isChecked());
+        QCOMPARE(ui.Radku1->text(), QStringLiteral("1200"));
+        QCOMPARE(ui.Rep_write->currentText(), QStringLiteral("3"));
+        QCOMPARE(h.form->Attempts(), 3);
+        QCOMPARE(ui.Delay_add->currentText(), QStringLiteral("100"));
+        QVERIFY(!ui.Write_error_repeat->isChecked());
+        QVERIFY(!h.form->EndJobOnFailure());
+        QVERIFY(!ui.Write_bin_output->isChecked());
+        QCOMPARE(ui.InSoubor->text(), QStringLiteral("pozadavky_te")); // its first 12
+        QCOMPARE(ui.OutSoubor->text(), QStringLiteral("výstup.txt"));
+        QCOMPARE(ui.Path_data->text(), QString::fromStdString(h.Root()));
+    }
+
+    void storedIndexesOutsideTheirListsSelectNothing() {
+        WindowHarness h(Terminal::None, [](StoredSettings& s) {
+            s.Record.BaudIndex = 7;
+            s.Record.DelayAddIndex = 200;
+            s.Record.RepWriteIndex = 12;
+            s.Record.Slots[1].ComIndex = 40;
+        });
+        const Controls& ui = h.Start().Ui();
+        QCOMPARE(ui.K_Baud1->currentIndex(), -1);
+        QCOMPARE(ui.Delay_add->currentIndex(), -1);
+        QCOMPARE(ui.Rep_write->currentIndex(), -1);
+        QCOMPARE(ui.Port[1]->currentIndex(), -1);
+        QCOMPARE(h.form->Attempts(), 1);
+    }
+
+    void eventLogPageComesAndGoes() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        QTabWidget* tabs = form.Ui().PageControl1;
+        tabs->setCurrentIndex(2);
+        QVERIFY(!tabs->isTabVisible(4));
+        form.Ui().BitBtn7->click();
+        QVERIFY(tabs->isTabVisible(4));
+        QCOMPARE(tabs->currentIndex(), 4);
+        QVERIFY(form.Ui().Memo2->toPlainText().contains(QStringLiteral(" - Start programu\n")));
+        QVERIFY(!form.Ui().Memo2->toPlainText().contains(QLatin1Char('\r')));
+
+        form.Ui().JvXPButton6->click(); // "Vymazat obsah"
+        QVERIFY(form.Ui().Memo2->toPlainText().isEmpty());
+        QCOMPARE(read_file(join_path(h.Root(), "errorlog.txt")), std::string());
+        QCOMPARE(tabs->currentIndex(), 4);
+
+        form.Ui().JvXPButton5->click(); // "   Zpět"
+        QVERIFY(!tabs->isTabVisible(4));
+        QCOMPARE(tabs->currentIndex(), 2);
+    }
+
+    void anUnreadableLogIsReportedAndThePageStays() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        form.Ui().PageControl1->setCurrentIndex(2);
+        QVERIFY(remove_file(join_path(h.Root(), "errorlog.txt")));
+        h.messages.clear();
+        form.Ui().BitBtn7->click();
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text,
+                 "Cannot open file \"" + join_path(h.Root(), "errorlog.txt") + "\".");
+        QCOMPARE(h.messages[0].icon, MessageIcon::Error);
+        QCOMPARE(form.Ui().PageControl1->currentIndex(), 2);
+        QVERIFY(!form.Ui().PageControl1->isTabVisible(4));
+    }
+
+    void anErrorInAHandlerIsShownAndTheWindowRunsOn() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        h.messages.clear();
+        h.chooseDirectory = []() -> std::optional<QString> {
+            throw std::runtime_error("Disk neni pripraven");
+        };
+        QTest::mouseDClick(form.Ui().Path_data, Qt::LeftButton);
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text, std::string("Disk neni pripraven"));
+        QCOMPARE(h.messages[0].icon, MessageIcon::Error);
+
+        h.chooseDirectory = [] { return std::optional<QString>(QStringLiteral("/srv/kelmora")); };
+        QTest::mouseDClick(form.Ui().Path_data, Qt::LeftButton);
+        QCOMPARE(form.Ui().Path_data->text(), QStringLiteral("/srv/kelmora"));
+    }
+
+    void aNewDirectoryIsCreatedAfterAsking() {
+        QTemporaryDir dir;
+        MessageAnswer reply = MessageAnswer::No;
+        std::vector<std::string> texts;
+        const MessageAnswerer ask = [&](QWidget*, const MessageBox& box) {
+            texts.emplace_back(box.text);
+            return box.buttons == MessageButtons::YesNo ? reply : MessageAnswer::Ok;
+        };
+        const QString fresh = dir.path() + QStringLiteral("/data/nova");
+        QVERIFY(!ConfirmDirectory(nullptr, fresh, ask));
+        QCOMPARE(texts.size(), std::size_t{1});
+        QVERIFY(!QFileInfo::exists(fresh));
+
+        reply = MessageAnswer::Yes;
+        QCOMPARE(ConfirmDirectory(nullptr, fresh, ask), std::optional<QString>(fresh));
+        QVERIFY(QFileInfo(fresh).isDir());
+        QCOMPARE(texts.size(), std::size_t{2});
+
+        // An existing directory is taken without asking; a file is refused.
+        QCOMPARE(ConfirmDirectory(nullptr, fresh, ask), std::optional<QString>(fresh));
+        QCOMPARE(texts.size(), std::size_t{2});
+        const QString file = dir.path() + QStringLiteral("/soubor.txt");
+        QVERIFY(write_file(file.toStdString(), "x"));
+        QVERIFY(!ConfirmDirectory(nullptr, file, ask));
+        QCOMPARE(texts.size(), std::size_t{3});
+    }
+};
+
+KELMORA_GUI_TEST_MAIN(WindowHandlers)
+#include "test_window_handlers.moc"
