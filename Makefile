@@ -20,7 +20,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-d
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
 
 .PHONY: deps deps-windows build build-windows test test-native test-windows fuzz fuzz-build demo \
-        bench format clean
+        bench format clean screenshots
 
 deps deps-windows: LIST = $(if $(filter deps-windows,$@),$(WIN_PACKAGES),$(PACKAGES))
 deps deps-windows:
@@ -102,6 +102,12 @@ demo: deps build
 # 500 request files against the simulator with NAK and short-answer faults.
 soak: build
 	$(BUILD)/bin/soak_requests $(BUILD)/bin/kelmora 500 0.1
+
+# Pictures of every page at 100 % and 150 % scaling, the window under Xvfb
+# against the simulator (scripts/screenshots.sh), into build/screenshots/.
+screenshots: deps build
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xauth"
+	scripts/screenshots.sh
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && $$b; done

@@ -142,7 +142,7 @@ QWidget* BuildControlPage(Controls& ui) {
 
     ui.Memo1 = Named(new QListWidget, QStringLiteral("Memo1"));
     ui.Memo1->setFont(FixedFont(9));
-    ui.Memo1->setUniformItemSizes(true);
+    ui.Memo1->setTextElideMode(Qt::ElideNone); // long result lines scroll, never lose characters
     ui.Memo1->setSelectionMode(QAbstractItemView::SingleSelection);
     ui.Label17 = MakeLabel(QStringLiteral("Label17"),
                            QStringLiteral("Výsledek operace s navoleným terminálem:"), ui.Memo1);

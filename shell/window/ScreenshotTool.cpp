@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
@@ -137,13 +136,13 @@ int main(int argc, char** argv) {
     if (!download.isEmpty()) {
         form.Ui().Edit1->setText(download);
         bool grabbed = false;
+        int busyTicks = 0;
         QTimer during;
         during.setInterval(100);
         QObject::connect(&during, &QTimer::timeout, [&] {
-            // Runs inside the job's serial waits, once its first lines are in.
-            if (!grabbed && form.GetEngine().Busy() && form.Ui().Memo1->count() > 0) {
+            // Runs inside the job's serial waits, a second into the download.
+            if (!grabbed && form.GetEngine().Busy() && ++busyTicks == 10) {
                 grabbed = true;
-                form.Ui().Memo1->setUpdatesEnabled(true);
                 failures += Save(form, out, QStringLiteral("6-stahovani")) ? 0 : 1;
             }
         });
