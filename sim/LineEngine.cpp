@@ -50,8 +50,7 @@ nanoseconds LineTiming::byte_time() const {
 
 LineEngine::LineEngine(const LineTiming& timing, const std::vector<StationSetup>& stations,
                        std::uint64_t seed, SteadyTime now)
-    : byte_time_(timing.byte_time()),
-      turnaround_(timing.fast ? nanoseconds{0} : milliseconds{timing.turnaround_ms}),
+    : byte_time_(timing.byte_time()), turnaround_(milliseconds{timing.turnaround_ms}),
       poll_period_(milliseconds{timing.poll_period_ms}),
       listen_(timing.listen_ms > 0 ? milliseconds{timing.listen_ms} : poll_period_),
       clear_time_(milliseconds{timing.clear_ms}),

@@ -18,7 +18,9 @@
 //   arriving.
 // - After C a terminal is deaf (and a MASTER does not poll) for the clear
 //   time, counted from the end of its acknowledgement.
-// - With fast timing the turnaround and pacing are zero: answers go at once.
+// - With fast timing nothing is paced: bytes count as arrived when read and
+//   go out at once. The turnaround still holds, so an answer never comes
+//   while the PC may still be sending (and about to discard its input).
 #pragma once
 
 #include "sim/Faults.h"
@@ -41,7 +43,7 @@ namespace kelmora::sim {
 struct LineTiming {
     int baud = 19200;
     bool mark = false; // 11 bits a byte instead of 10
-    bool fast = false; // no pacing and no turnaround
+    bool fast = false; // no pacing; the turnaround stays
     int turnaround_ms = 10;
     int poll_period_ms = 50;
     int listen_ms = 0; // a MASTER's listening time after a poll; 0: the poll period

@@ -426,7 +426,9 @@ Line:
   --baud N                line speed: 300, 600, 1200, 2400, 4800, 9600, 19200,
                           38400, 57600 or 115200 (default 19200)
   --mark                  mark parity: 11 bits a byte instead of 10
-  --fast                  no pacing and no turnaround: answers go at once
+  --fast                  no pacing: bytes go out at once and count as arrived
+                          when read (the turnaround stays; --turnaround 0 for
+                          answers at once)
   --turnaround MS         pause before an answer, counted from the moment the
                           frame's last byte arrived at the line speed, and
                           between an acknowledgement and its answer block

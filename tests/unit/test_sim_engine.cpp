@@ -181,14 +181,25 @@ TEST(SimLine, MarkParityAndSlowLinesStretchTheTiming) {
     EXPECT_EQ(line.out[0].at, kT0 + 4 * byte + 25ms + byte);
 }
 
-TEST(SimLine, FastTimingAnswersAtOnce) {
+TEST(SimLine, FastTimingDropsPacingButKeepsTheTurnaround) {
     LineTiming t;
     t.fast = true;
     Line line(t, {station(1, Role::Slave, persons(1))});
     line.send(frame(1, "P"));
-    line.run_for(0ms);
+    line.run_for(5ms);
+    EXPECT_EQ(line.text(), ""); // the PC may still be sending
+    line.run_for(20ms);
     ASSERT_EQ(line.out.size(), 1 + kRecordSize);
-    EXPECT_EQ(line.out.back().at, kT0);
+    EXPECT_EQ(line.out[0].at, kT0 + 10ms);
+    EXPECT_EQ(line.out[1].at, kT0 + 20ms);
+    EXPECT_EQ(line.out.back().at, kT0 + 20ms);
+
+    t.turnaround_ms = 0;
+    Line at_once(t, {station(1, Role::Slave, persons(1))});
+    at_once.send(frame(1, "P"));
+    at_once.run_for(0ms);
+    ASSERT_EQ(at_once.out.size(), 1 + kRecordSize);
+    EXPECT_EQ(at_once.out.back().at, kT0);
 }
 
 TEST(SimLine, WhatIsNotForTheTerminalGetsNoAnswer) {
