@@ -7,6 +7,7 @@ namespace kelmora {
 
 namespace {
 
+#ifndef _WIN32
 // ":0", ":1.0", "unix:2" are displays on this machine, served by the socket
 // /tmp/.X11-unix/X<n>; "host:10.0" is a remote one.
 std::optional<std::string> LocalXSocket(const std::string& display) {
@@ -24,6 +25,7 @@ std::optional<std::string> LocalXSocket(const std::string& display) {
     }
     return "/tmp/.X11-unix/X" + number;
 }
+#endif
 
 } // namespace
 
