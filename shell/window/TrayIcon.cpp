@@ -5,12 +5,26 @@
 #include <QAction>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 namespace kelmora {
 
+namespace {
+constexpr int kMinimumBalloonSpacingMs = 200;
+}
+
 TrayIcon::TrayIcon(QWidget* window, TrayHandlers handlers)
-    : icon_(new QSystemTrayIcon(window)), menu_(new QMenu(window)) {
+    : icon_(new QSystemTrayIcon(window)), menu_(new QMenu(window)), spacing_(new QTimer(window)) {
+    spacing_->setSingleShot(true);
+    QObject::connect(spacing_, &QTimer::timeout, window, [this] {
+        if (waiting_) {
+            const Balloon next = *waiting_;
+            waiting_.reset();
+            ShowNow(next);
+        }
+    });
     icon_->setObjectName(QStringLiteral("StatusIcon1"));
     menu_->setObjectName(QStringLiteral("PopupMenu1"));
     icon_->setToolTip(QStringLiteral("Kelmora 2013"));
@@ -55,12 +69,27 @@ void TrayIcon::ShowBalloon(const QString& title, const QString& text, int timeou
     if (observer_) {
         observer_(title, text, timeoutMs);
     }
-    if (icon_->isVisible() && QSystemTrayIcon::supportsMessages()) {
-        icon_->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+    const Balloon balloon{title, text, timeoutMs};
+    if (spacing_->isActive()) {
+        waiting_ = balloon; // shown when the one on screen has had its time
+    } else {
+        ShowNow(balloon);
     }
 }
 
+void TrayIcon::ShowNow(const Balloon& balloon) {
+    ++shown_;
+    lastText_ = balloon.text;
+    if (icon_->isVisible() && QSystemTrayIcon::supportsMessages()) {
+        icon_->showMessage(balloon.title, balloon.text, QSystemTrayIcon::Information,
+                           balloon.timeoutMs);
+    }
+    spacing_->start(std::max(balloon.timeoutMs, kMinimumBalloonSpacingMs));
+}
+
 void TrayIcon::Hide() {
+    spacing_->stop();
+    waiting_.reset();
     icon_->hide();
 }
 

@@ -7,10 +7,12 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 class QWidget;
 
 namespace kelmora {
@@ -32,6 +34,9 @@ public:
     void SetImage(int image);
     int Image() const { return image_; }
 
+    // A job shows a balloon for every line; the desktop gets at most one per
+    // balloon time, each with the latest text, so a long job cannot flood a
+    // notification service that stacks its messages.
     void ShowBalloon(const QString& title, const QString& text, int timeoutMs);
     // Told of every balloon, shown or not (the offscreen desktop has no
     // notification area).
@@ -41,12 +46,27 @@ public:
 
     void Hide();
 
+    // What went to the desktop: how many balloons, and the last one's text.
+    int BalloonsShown() const { return shown_; }
+    QString LastBalloonText() const { return lastText_; }
+
     QSystemTrayIcon* Icon() const { return icon_; }
     QMenu* Menu() const { return menu_; }
 
 private:
+    struct Balloon {
+        QString title;
+        QString text;
+        int timeoutMs = 0;
+    };
+    void ShowNow(const Balloon& balloon);
+
     QSystemTrayIcon* icon_;
     QMenu* menu_;
+    QTimer* spacing_;
+    std::optional<Balloon> waiting_;
+    int shown_ = 0;
+    QString lastText_;
     int image_ = 0;
     std::function<void(const QString&, const QString&, int)> observer_;
 };

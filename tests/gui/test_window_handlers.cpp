@@ -285,6 +285,22 @@ private slots:
         QCOMPARE(form.Ui().Path_data->text(), QStringLiteral("/srv/kelmora"));
     }
 
+    void progressBalloonsDoNotFloodTheDesktop() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        QTest::qWait(600); // the start balloon has had its time
+        const int before = form.StatusIcon1().BalloonsShown();
+        h.balloons.clear();
+        for (int i = 1; i <= 50; ++i) {
+            form.ShowBalloon("Odesílání"_cp, std::to_string(i) + "/50", 200);
+        }
+        QCOMPARE(h.balloons.size(), std::size_t{50}); // the window shows every one
+        QCOMPARE(form.StatusIcon1().BalloonsShown(), before + 1);
+        QCOMPARE(form.StatusIcon1().LastBalloonText(), QStringLiteral("1/50"));
+        QTRY_COMPARE(form.StatusIcon1().BalloonsShown(), before + 2);
+        QCOMPARE(form.StatusIcon1().LastBalloonText(), QStringLiteral("50/50"));
+    }
+
     void aNewDirectoryIsCreatedAfterAsking() {
         QTemporaryDir dir;
         MessageAnswer reply = MessageAnswer::No;
