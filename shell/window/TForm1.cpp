@@ -477,6 +477,8 @@ void TForm1::FillConfigurationPages() {
     SelectEntry(ui_.Delay_add, record.DelayAddIndex);
     engine_->Delay_addChange(ui_.Delay_add->currentIndex());
     ui_.Priority_set->setChecked(record.HighPriority != 0);
+    ui_.Edit2->setText(QString::number(config.LineLeadUs));
+    ui_.Edit3->setText(QString::number(config.LineTailUs));
     ui_.Label26->setText(QStringLiteral("Datum vytvoření programu: ") + BuildDate());
 }
 
