@@ -173,6 +173,20 @@ private slots:
         QCOMPARE(read_file(h.IniPath()), before);
     }
 
+    void aFileThatCannotBeWrittenIsReported() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        // Where the file was, a directory: nothing can be written there.
+        QVERIFY(remove_file(h.IniPath()));
+        QVERIFY(QDir().mkpath(QString::fromStdString(h.IniPath())));
+        h.messages.clear();
+        form.Ui().BitBtn5->click();
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text, "Unable to write to " + h.IniPath());
+        QCOMPARE(h.messages[0].icon, MessageIcon::Error);
+        QCOMPARE(h.CountMessages(kRestartQuestion), 0);
+    }
+
     void savedPagesComeBackAfterTheRestart() {
         WindowHarness h;
         {
@@ -186,6 +200,7 @@ private slots:
             ui.Kredit1->setChecked(false);
             ui.Radku1->setText(QStringLiteral("1200"));
             ui.Rep_write->setCurrentIndex(2);
+            QCOMPARE(h.form->Attempts(), 3); // at once, before any save
             ui.Delay_add->setCurrentIndex(25);
             ui.Write_error_repeat->setChecked(false);
             ui.Write_bin_output->setChecked(false);
