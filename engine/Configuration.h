@@ -91,7 +91,7 @@ Configuration ConfigurationFromIni(const IniText& ini, std::string_view startDir
 Configuration LoadConfiguration(std::string_view iniPath, std::string_view startDirectory);
 
 // The executable's path with its extension replaced by ".ini": the part
-// after the last '.' that follows the last '\\' or ':' (and '/' on POSIX);
+// after the last '.' that follows the last '\\', '/' or ':';
 // a name without one gets ".ini" appended.
 std::string ConfigurationFilePath(std::string_view executablePath);
 

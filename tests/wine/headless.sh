@@ -22,6 +22,7 @@ for v in KELMORA_EXE KELMORA_NATIVE TOBRIN_SIM KELMORA_WINE_PORTS WORK WINEPREFI
         exit 2
     fi
 done
+[ -f "$KELMORA_EXE" ] || { echo "headless.sh: $KELMORA_EXE is missing" >&2; exit 1; }
 for p in "$KELMORA_NATIVE" "$TOBRIN_SIM"; do
     if [ ! -x "$p" ]; then
         echo "headless.sh: $p is missing: build the Linux programs first (make test-windows does)" >&2
@@ -90,6 +91,13 @@ logged() {
     grep -q "$1" "$run/errorlog.txt" 2>/dev/null
 }
 
+# Waits until the program started with start_kelmora has classified T1.
+wait_ready() {
+    wait_for 'logged "TERM 1 SLAVE" || ! kill -0 "$started_pid" 2>/dev/null' 60
+    kill -0 "$started_pid" 2>/dev/null ||
+        fail "$run: the program ended at start: $(cat "$run"/*.txt 2>/dev/null)"
+}
+
 # The host's side: drops the request file and waits for the job's end, the
 # output file coming before the status pair.
 run_request() {
@@ -127,14 +135,16 @@ request=("TERM 1"
     "P"
     "Y")
 
-# One whole run with the program of $1; leaves its files in $WORK/$1.
+# One whole run with the program of $1; leaves its files in $WORK/$1-č. The
+# data path (the start directory) has a Czech letter in its name: Windows-1250
+# inside the program, through the ANSI calls (code page 1250) under Wine.
 job() {
-    run=$WORK/$1
+    run="$WORK/$1-č"
     rm -rf "$run"
     mkdir -p "$run"
     local link
     if [ "$1" = linux ]; then
-        link=$run/ttyTOBRIN
+        link=$WORK/ttyTOBRIN
     else
         link=$KELMORA_WINE_PORTS/com1
     fi
@@ -142,7 +152,7 @@ job() {
     start_sim "$link"
     start_kelmora "$1" stderr.txt
     local kelmora=$started_pid
-    wait_for 'logged "TERM 1 SLAVE"' 60
+    wait_ready
     run_request "${request[@]}"
     stop_kelmora "$kelmora"
 }
@@ -155,12 +165,12 @@ end-to-end)
     pids=()
     job windows
     for f in output.txt rexcom.sta binarni.bin; do
-        [ -s "$WORK/linux/$f" ] || fail "the Linux build wrote no $f"
-        cmp "$WORK/linux/$f" "$WORK/windows/$f" ||
+        [ -s "$WORK/linux-č/$f" ] || fail "the Linux build wrote no $f"
+        cmp "$WORK/linux-č/$f" "$WORK/windows-č/$f" ||
             fail "$f differs between the Linux build and kelmora.exe"
     done
-    echo "headless.sh: output.txt ($(wc -l <"$WORK/linux/output.txt") lines)," \
-        "rexcom.sta ($(tr -d '\r\n' <"$WORK/linux/rexcom.sta")) and binarni.bin are the same"
+    echo "headless.sh: output.txt ($(wc -l <"$WORK/linux-č/output.txt") lines)," \
+        "rexcom.sta ($(tr -d '\r\n' <"$WORK/linux-č/rexcom.sta")) and binarni.bin are the same"
     ;;
 single-instance)
     run=$WORK/single
@@ -170,7 +180,7 @@ single-instance)
     start_sim "$KELMORA_WINE_PORTS/com1"
     start_kelmora windows first.txt
     first=$started_pid
-    wait_for 'logged "TERM 1 SLAVE"' 60
+    wait_ready
 
     code=0
     # A copy that failed to notice the first would run on: the bound ends it.
