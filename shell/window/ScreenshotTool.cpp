@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     }
 
     WindowOptions options;
-    options.trayAvailable = true; // the window shows every page however the desktop is
+    options.trayAvailable = true; // starts hidden; shown below, whatever the desktop offers
     options.dialogs.message = [](QWidget*, const MessageBox& box) {
         const bool question = box.buttons == MessageButtons::YesNo;
         std::cerr << "message: " << utf8_from_cp1250(box.text)
