@@ -59,9 +59,14 @@ TEST(DisplayCheck, TellsWhetherAWindowCanBeShown) {
             it = it->second.empty() ? adjusted.variables.erase(it) : std::next(it);
         }
         const auto missing = MissingDisplay(EnvironmentOf(adjusted));
+#ifdef _WIN32
+        // Windows has its desktop whatever these variables say.
+        EXPECT_FALSE(missing.has_value()) << c.name;
+#else
         EXPECT_EQ(!missing.has_value(), c.display) << c.name;
         if (missing) {
             EXPECT_FALSE(missing->empty()) << c.name;
         }
+#endif
     }
 }
