@@ -25,6 +25,8 @@ struct Reply {
 
 class FarSide {
 public:
+    static constexpr std::uint32_t kTurnaroundMs = 10;
+
     explicit FarSide(PtyPair& pty) : pty_(pty), thread_([this] { Run(); }) {}
     ~FarSide() {
         stop_ = true;
@@ -89,7 +91,9 @@ private:
                     }
                 }
                 if (answer) {
-                    sleep_ms(3);
+                    // A terminal answers only after a turnaround: the PC holds
+                    // the line for a few milliseconds after its frame.
+                    sleep_ms(kTurnaroundMs);
                     Send(reply.bytes);
                     if (reply.stopPolling) {
                         pollMs_ = 0;
