@@ -26,3 +26,9 @@ void on_stop_signal(std::function<void()> callback) {
 }
 
 } // namespace kelmora
+
+namespace kelmora {
+
+void stop_signal_done() {}
+
+} // namespace kelmora

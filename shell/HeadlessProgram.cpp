@@ -45,6 +45,7 @@ int RunHeadless(const std::string& iniPath) {
     mark.Release();
     loop.EnableWatchdog(false);
     engine.Shutdown();
+    stop_signal_done();
     return 0;
 }
 
