@@ -13,6 +13,7 @@
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
 #include "support/TestIni.h"
+#include "support/WaitUntil.h"
 
 #include <sys/stat.h>
 
@@ -62,16 +63,7 @@ int main(int argc, char** argv) {
     }
     ChildProcess kelmora(program, {"--headless", "--config", join_path(base, "kelmora.ini")}, base,
                          {"XDG_RUNTIME_DIR=" + base}, join_path(base, "stderr.txt"));
-    auto waitFor = [](auto done, std::uint32_t limitMs) {
-        const std::uint32_t start = tick_ms();
-        while (!done()) {
-            if (elapsed_ms(start) > limitMs) {
-                return false;
-            }
-            sleep_ms(2);
-        }
-        return true;
-    };
+    auto waitFor = [](auto done, std::uint32_t limitMs) { return WaitUntil(done, limitMs); };
     const std::string log = join_path(base, "errorlog.txt");
     if (!kelmora.Started() ||
         !waitFor([&] { return read_file(log).value_or("").find("TERM 1") != std::string::npos; },

@@ -17,7 +17,9 @@
 #include "sim/SeedRecords.h"
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
+#include "support/LogMessages.h"
 #include "support/TestIni.h"
+#include "support/WaitUntil.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -132,24 +134,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string log = join_path(base, "errorlog.txt");
+    // The status pairs in the event log ("a,b", nothing else on the line).
     auto pairsLogged = [&] {
         int n = 0;
-        for (const auto& l : split_text_lines(read_file(log).value_or(""))) {
-            const auto m = l.substr(l.size() > 22 ? 22 : 0);
-            n += !m.empty() && m.find(',') != std::string::npos && m.find(' ') == std::string::npos;
+        for (const auto& m : LogMessages(read_file(log).value_or(""))) {
+            n += m.find(',') != std::string::npos && m.find(' ') == std::string::npos;
         }
         return n;
     };
-    auto waitFor = [](auto done, std::uint32_t limitMs) {
-        const std::uint32_t start = tick_ms();
-        while (!done()) {
-            if (elapsed_ms(start) > limitMs) {
-                return false;
-            }
-            sleep_ms(10);
-        }
-        return true;
-    };
+    auto waitFor = [](auto done, std::uint32_t limitMs) { return WaitUntil(done, limitMs); };
     if (!waitFor([&] { return read_file(log).value_or("").find("TERM 1") != std::string::npos; },
                  20000)) {
         std::fprintf(stderr, "kelmora did not start\n");

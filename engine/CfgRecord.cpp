@@ -1,10 +1,17 @@
 #include "engine/CfgRecord.h"
 
+#include "platform/Hex.h"
+
 #include <algorithm>
 
 namespace kelmora {
 
 namespace {
+
+// A character that is not a hexadecimal digit reads as the digit 0.
+int HexOrZero(char c) {
+    return std::max(hex_digit_value(c), 0);
+}
 
 std::uint8_t byte_at(std::string_view bytes, std::size_t offset) {
     return static_cast<std::uint8_t>(bytes[offset]);
@@ -36,19 +43,6 @@ CfgName name_at(std::string_view bytes, std::size_t offset) {
 
 void put_name(std::string& bytes, std::size_t offset, const CfgName& name) {
     std::copy(name.begin(), name.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return 0;
 }
 
 } // namespace
@@ -150,7 +144,7 @@ std::string EncodeBinaryValue(std::string_view bytes) {
 std::string DecodeBinaryValue(std::string_view text) {
     std::string bytes(text.size() / 2, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>(hex_digit(text[2 * i]) * 16 + hex_digit(text[2 * i + 1]));
+        bytes[i] = static_cast<char>(HexOrZero(text[2 * i]) * 16 + HexOrZero(text[2 * i + 1]));
     }
     return bytes;
 }

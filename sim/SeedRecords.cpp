@@ -1,5 +1,6 @@
 #include "sim/SeedRecords.h"
 
+#include "platform/Hex.h"
 #include "platform/TextLines.h"
 
 #include <random>
@@ -13,25 +14,12 @@ namespace {
 constexpr std::size_t kGroup = 14;
 constexpr std::size_t kDtDigits = 10;
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // Bytes from pairs of hexadecimal digits; false at a character that is none.
 template <std::size_t N>
 bool parse_hex(std::string_view text, std::array<std::uint8_t, N>& out) {
     for (std::size_t i = 0; i < N; ++i) {
-        const int hi = hex_value(text[2 * i]);
-        const int lo = hex_value(text[2 * i + 1]);
+        const int hi = hex_digit_value(text[2 * i]);
+        const int lo = hex_digit_value(text[2 * i + 1]);
         if (hi < 0 || lo < 0) {
             return false;
         }

@@ -1,5 +1,6 @@
 #include "sim/Terminal.h"
 
+#include "platform/Hex.h"
 #include "platform/LocalTime.h"
 
 #include <algorithm>
@@ -19,20 +20,6 @@ constexpr std::size_t kIdentSize = 16;
 
 std::uint8_t byte_at(std::string_view s, std::size_t i) {
     return static_cast<std::uint8_t>(s[i]);
-}
-
-// A character that is not a hexadecimal digit counts as 0.
-int nibble(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return 0;
 }
 
 ClockFields pc_clock() {
@@ -134,7 +121,8 @@ CommandReply Terminal::store_record(std::string_view payload, SteadyTime now) {
     record.number = static_cast<std::uint16_t>(byte_at(payload, 1) << 8 | byte_at(payload, 2));
     for (std::size_t i = 0; i < record.id.size(); ++i) {
         record.id[i] =
-            static_cast<std::uint8_t>(nibble(payload[3 + 2 * i]) << 4 | nibble(payload[4 + 2 * i]));
+            static_cast<std::uint8_t>(std::max(hex_digit_value(payload[3 + 2 * i]), 0) << 4 |
+                                      std::max(hex_digit_value(payload[4 + 2 * i]), 0));
     }
     record.flag = byte_at(payload, 11);
     for (std::size_t i = 0; i < record.meals.size(); ++i) {

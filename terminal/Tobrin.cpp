@@ -78,18 +78,15 @@ bool TTobrin::Detect(bool probeSlave) {
     return IsPresent();
 }
 
-bool TTobrin::ListenForPoll() {
-    Line.FlushInput();
-    Line.ToReceive();
+bool TTobrin::AwaitPollFrame(int byteTimeoutMs, std::uint32_t start) {
     PollWindow window;
-    const std::uint32_t start = tick_ms();
     std::uint32_t silence = start;
     for (;;) {
         const auto limit = static_cast<std::uint32_t>(Host.Settings().MasterTestMs);
         if (elapsed_ms(silence) > limit || elapsed_ms(start) > kListenLimitMs) {
             return false;
         }
-        const int b = Line.ReadByte(kPollListenByteMs);
+        const int b = Line.ReadByte(byteTimeoutMs);
         if (b == kNoByte) {
             continue;
         }
@@ -102,6 +99,12 @@ bool TTobrin::ListenForPoll() {
         window.Push(b);
         silence = tick_ms();
     }
+}
+
+bool TTobrin::ListenForPoll() {
+    Line.FlushInput();
+    Line.ToReceive();
+    return AwaitPollFrame(kPollListenByteMs, tick_ms());
 }
 
 bool TTobrin::ProbeSlave() {
@@ -111,33 +114,18 @@ bool TTobrin::ProbeSlave() {
 }
 
 bool TTobrin::SendPolled(const Frame& frame) {
+    // The silence clock starts before the line is turned to receive.
     const std::uint32_t start = tick_ms();
-    std::uint32_t silence = start;
     Line.FlushInput();
     Line.ToReceive();
-    PollWindow window;
-    for (;;) {
-        const auto limit = static_cast<std::uint32_t>(Host.Settings().MasterTestMs);
-        if (elapsed_ms(silence) > limit || elapsed_ms(start) > kListenLimitMs) {
-            return false;
-        }
-        const int b = Line.ReadByte(kPollSendByteMs);
-        if (b == kNoByte) {
-            continue;
-        }
-        if (b < 0) {
-            return false;
-        }
-        if (window.Completes(b)) {
-            Line.ClearTransmit();
-            Line.ToTransmit();
-            Line.Write(frame.data(), frame[1]);
-            Line.ToReceive();
-            return true;
-        }
-        window.Push(b);
-        silence = tick_ms();
+    if (!AwaitPollFrame(kPollSendByteMs, start)) {
+        return false;
     }
+    Line.ClearTransmit();
+    Line.ToTransmit();
+    Line.Write(frame.data(), frame[1]);
+    Line.ToReceive();
+    return true;
 }
 
 void TTobrin::SendDirect(const Frame& frame) {

@@ -63,6 +63,10 @@ public:
     void SendDirect(const Frame& frame);
     int ReadAck();
 
+    // Reads until the poll frame completes (true), or until MasterTestMs of
+    // silence, kListenLimitMs since `start` or a failed line (false).
+    bool AwaitPollFrame(int byteTimeoutMs, std::uint32_t start);
+
     // Builds the frame of an n-byte payload to this terminal's address.
     Frame MakeFrame(const std::uint8_t* payload, std::size_t n) const;
 

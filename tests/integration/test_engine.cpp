@@ -7,9 +7,11 @@
 #include "platform/TextLines.h"
 #include "serial/PortDevices.h"
 #include "support/FarSide.h"
+#include "support/LogMessages.h"
 #include "support/RecordingConsole.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
+#include "support/WaitUntil.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -46,27 +48,15 @@ protected:
         clear_port_devices();
     }
 
-    // Plays the shell's loop until `done` holds; the bound only stops a hang.
+    // Plays the shell's loop until `done` holds.
     template <typename Done>
-    bool Pump(Done done, std::uint32_t limitMs = 15000) {
-        const std::uint32_t start = tick_ms();
-        while (!done()) {
-            if (elapsed_ms(start) > limitMs) {
-                return false;
-            }
-            engine->RunHandOvers();
-            sleep_ms(2);
-        }
-        return true;
+    bool Pump(Done done) {
+        return WaitUntil(done, 15000, [&] { engine->RunHandOvers(); });
     }
     std::string Request() const { return dir.file("request.cfg"); }
     std::optional<std::string> Status() const { return read_file(dir.file("rexcom.sta")); }
-    std::vector<std::string> LogMessages() const {
-        std::vector<std::string> out;
-        for (const auto& l : split_text_lines(engine->Log().Read().value_or(""))) {
-            out.push_back(l.substr(22));
-        }
-        return out;
+    std::vector<std::string> Logged() const {
+        return LogMessages(engine->Log().Read().value_or(""));
     }
 
     TempDir dir;
@@ -134,7 +124,7 @@ TEST_F(EngineRun, ARequestFileThatCannotBeDeletedIsLoggedAndTakenAgain) {
         GTEST_SKIP() << "cannot make the data directory immutable here (needs root on ext4)";
     }
     ASSERT_TRUE(Pump([&] {
-        const auto log = LogMessages();
+        const auto log = Logged();
         return std::count(log.begin(), log.end(),
                           "Nelze vymazat soubor po\x9E"
                           "adavk\xF9") >= 2;
@@ -156,7 +146,7 @@ TEST_F(EngineRun, ShutdownDropsAWaitingHandOverAndLogsStopLast) {
     ASSERT_TRUE(engine->HandOvers().HasPending());
     engine->Shutdown();
     EXPECT_TRUE(file_exists(Request())); // left for the next start
-    const auto log = LogMessages();
+    const auto log = Logged();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "Start programu");
     EXPECT_EQ(log.back(), "Stop programu");

@@ -7,8 +7,10 @@
 #include "platform/TextLines.h"
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
+#include "support/LogMessages.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -45,28 +47,17 @@ protected:
     }
 
     std::vector<std::string> Log() const {
-        std::vector<std::string> out;
-        for (const auto& l : split_text_lines(read_file(dir.file("errorlog.txt")).value_or(""))) {
-            out.push_back(l.size() > 22 ? l.substr(22) : l);
-        }
-        return out;
+        return LogMessages(read_file(dir.file("errorlog.txt")).value_or(""));
     }
     bool Logged(const std::string& message) const {
         const auto log = Log();
         return std::find(log.begin(), log.end(), message) != log.end();
     }
 
-    // Waits for `done`; the bound only stops a hang.
     template <typename Done>
-    static bool WaitFor(Done done, std::uint32_t limitMs = 20000) {
-        const std::uint32_t start = tick_ms();
-        while (!done()) {
-            if (elapsed_ms(start) > limitMs) {
-                return false;
-            }
-            sleep_ms(20);
-        }
-        return true;
+    static bool WaitFor(Done done) {
+        return WaitUntil(
+            done, 20000, [] {}, 20);
     }
 
     TempDir dir;

@@ -2,6 +2,7 @@
 // that opens the port sees, in order and byte for byte.
 #include "sim/Simulator.h"
 #include "support/TempDir.h"
+#include "support/WireFrame.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -20,24 +21,13 @@ using namespace kelmora;
 using namespace kelmora::sim;
 using namespace std::chrono_literals;
 
+using kelmora::testing::frame;
+
 namespace {
 
 const std::string kPoll = "\x10\x04\x55\x69";
 // Bounds that only stop a hang; nothing here measures speed.
 constexpr auto kLimit = 5s;
-
-std::string frame(int address, const std::string& payload) {
-    std::string f;
-    f += static_cast<char>(address);
-    f += static_cast<char>(payload.size() + 3);
-    f += payload;
-    unsigned sum = 0;
-    for (const char c : f) {
-        sum += static_cast<std::uint8_t>(c);
-    }
-    f += static_cast<char>(sum & 0xFF);
-    return f;
-}
 
 // The port as Kelmora holds it: the pty's slave side in raw mode.
 class Port {

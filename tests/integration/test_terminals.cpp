@@ -9,6 +9,7 @@
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
 #include "support/FarSide.h"
+#include "support/LogMessages.h"
 #include "support/RecordingConsole.h"
 #include "support/TempDir.h"
 
@@ -41,14 +42,7 @@ protected:
         terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
         terminals->OpenTerminals();
     }
-    // The event log's messages, without their time stamps.
-    std::vector<std::string> Logged() const {
-        std::vector<std::string> messages;
-        for (const auto& line : split_text_lines(log.Read().value_or(""))) {
-            messages.push_back(line.substr(22));
-        }
-        return messages;
-    }
+    std::vector<std::string> Logged() const { return LogMessages(log.Read().value_or("")); }
 
     TempDir dir;
     PtyPair pty;

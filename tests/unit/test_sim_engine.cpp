@@ -1,6 +1,7 @@
 // The simulated line on a made-up clock: when terminals answer, what a
 // MASTER does, how terminals share a line, and the faults.
 #include "sim/LineEngine.h"
+#include "support/WireFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -11,25 +12,14 @@
 using namespace kelmora::sim;
 using namespace std::chrono_literals;
 
+using kelmora::testing::frame;
+
 namespace {
 
 const SteadyTime kT0 = SteadyTime{} + 1h;
 constexpr std::chrono::nanoseconds kByte{520'833}; // 10 bits at 19200 baud
 const std::string kAck = "\x06";
 const std::string kPoll = "\x10\x04\x55\x69";
-
-std::string frame(int address, const std::string& payload) {
-    std::string f;
-    f += static_cast<char>(address);
-    f += static_cast<char>(payload.size() + 3);
-    f += payload;
-    unsigned sum = 0;
-    for (const char c : f) {
-        sum += static_cast<std::uint8_t>(c);
-    }
-    f += static_cast<char>(sum & 0xFF);
-    return f;
-}
 
 std::vector<PersonRecord> persons(int count) {
     std::vector<PersonRecord> out;

@@ -1,5 +1,6 @@
 // The simulator's frame parser: what a terminal makes of the bytes it hears.
 #include "sim/FrameParser.h"
+#include "support/WireFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,12 @@
 using namespace kelmora::sim;
 using namespace std::chrono_literals;
 
+using kelmora::testing::frame;
+
 namespace {
 
 const SteadyTime kT0 = SteadyTime{} + 1h;
 constexpr auto kGap = 20ms;
-
-std::string frame(std::uint8_t address, const std::string& payload) {
-    std::string f;
-    f += static_cast<char>(address);
-    f += static_cast<char>(payload.size() + 3);
-    f += payload;
-    unsigned sum = 0;
-    for (const char c : f) {
-        sum += static_cast<std::uint8_t>(c);
-    }
-    f += static_cast<char>(sum & 0xFF);
-    return f;
-}
 
 std::string bytes(std::initializer_list<int> values) {
     std::string s;

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +13,15 @@
 
 using namespace kelmora;
 using kelmora::testing::TempDir;
+using kelmora::testing::WaitUntil;
 
 namespace {
 
-// Runs the main thread's side until `done` holds or the time runs out; the
-// bound only keeps a broken watcher from hanging the suite.
+// Runs the main thread's side until `done` holds.
 template <typename Done>
-bool PumpUntil(HandOver& handOver, Done done, std::uint32_t limitMs = 10000) {
-    const std::uint32_t start = tick_ms();
-    while (!done()) {
-        if (elapsed_ms(start) > limitMs) {
-            return false;
-        }
-        handOver.RunPending();
-        sleep_ms(1);
-    }
-    return true;
+bool PumpUntil(HandOver& handOver, Done done) {
+    return WaitUntil(
+        done, 10000, [&] { handOver.RunPending(); }, 1);
 }
 
 struct WatcherFixture : ::testing::Test {
