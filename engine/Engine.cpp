@@ -57,6 +57,51 @@ private:
     Engine& engine_;
 };
 
+// Marks an operator's handler in progress, on every way out.
+class Engine::OperatorScope {
+public:
+    explicit OperatorScope(Engine& engine) : engine_(engine) { engine_.operatorActive_ = true; }
+    ~OperatorScope() { engine_.operatorActive_ = false; }
+    OperatorScope(const OperatorScope&) = delete;
+    OperatorScope& operator=(const OperatorScope&) = delete;
+
+private:
+    Engine& engine_;
+};
+
+// An operator's run of the command list: ManualRun holds the watcher's
+// hand-overs off meanwhile, cleared again on every way out.
+class Engine::ManualRunScope {
+public:
+    explicit ManualRunScope(SharedFlags& flags) : flags_(flags) { flags_.ManualRun = true; }
+    ~ManualRunScope() { flags_.ManualRun = false; }
+    ManualRunScope(const ManualRunScope&) = delete;
+    ManualRunScope& operator=(const ManualRunScope&) = delete;
+
+private:
+    SharedFlags& flags_;
+};
+
+// The watcher suspended for the length of a job, resumed on every way out.
+class Engine::SuspendedWatcher {
+public:
+    explicit SuspendedWatcher(THlidac* watcher) : watcher_(watcher) {
+        if (watcher_ != nullptr) {
+            watcher_->Suspend();
+        }
+    }
+    ~SuspendedWatcher() {
+        if (watcher_ != nullptr) {
+            watcher_->Resume();
+        }
+    }
+    SuspendedWatcher(const SuspendedWatcher&) = delete;
+    SuspendedWatcher& operator=(const SuspendedWatcher&) = delete;
+
+private:
+    THlidac* watcher_;
+};
+
 Engine::Engine(Console& console, EngineOptions options)
     : console_(console), options_(std::move(options)),
       log_(options_.startDirectory, options_.clock) {
@@ -145,32 +190,26 @@ void Engine::WaitWatcherIdle() {
 }
 
 void Engine::RunManualJob(std::string_view line) {
-    operatorActive_ = true;
+    OperatorScope operatorHandler(*this);
     WaitWatcherIdle();
-    if (watcher_) {
-        watcher_->Suspend();
+    SuspendedWatcher suspended(watcher_.get());
+    JobScope job(*this);
+    const int slot = console_.SelectedSlot();
+    const TTobrin* t = runner_->SelectedTerminal();
+    if (t == nullptr || !t->IsPresent()) {
+        return;
     }
+    console_.ClearResults();
+    runner_->ClearStatusPanels();
+    runner_->CommandList = {std::string(line)};
     {
-        JobScope job(*this);
-        const int slot = console_.SelectedSlot();
-        const TTobrin* t = runner_->SelectedTerminal();
-        if (t != nullptr && t->IsPresent()) {
-            console_.ClearResults();
-            runner_->ClearStatusPanels();
-            runner_->CommandList = {std::string(line)};
-            flags_.ManualRun = true;
-            runner_->RunCommandList();
-            flags_.ManualRun = false;
-            if (runner_->SaveResults()) {
-                runner_->ReportJobStatus();
-                terminals_->ShowTerminalState(slot);
-            }
-        }
+        ManualRunScope manual(flags_);
+        runner_->RunCommandList();
     }
-    if (watcher_) {
-        watcher_->Resume();
+    if (runner_->SaveResults()) {
+        runner_->ReportJobStatus();
+        terminals_->ShowTerminalState(slot);
     }
-    operatorActive_ = false;
 }
 
 void Engine::Button1Click(std::string_view commandLine) {
@@ -195,7 +234,7 @@ void Engine::Button33Click(const std::function<std::optional<std::string>()>& ch
     if (Busy() || flags_.WatcherBusy) {
         return;
     }
-    operatorActive_ = true;
+    OperatorScope operatorHandler(*this);
     const std::string directory = current_directory();
     // Events flow while the dialog is open: a request file may be handed over
     // and run before the chosen file is read.
@@ -208,10 +247,13 @@ void Engine::Button33Click(const std::function<std::optional<std::string>()>& ch
         if (auto lines = read_text_lines(*file)) {
             runner_->CommandList = std::move(*lines);
         }
-        if (!runner_->CommandList.empty()) {
-            flags_.ManualRun = true;
-            runner_->RunCommandList();
-            flags_.ManualRun = false;
+        if (runner_->CommandList.empty()) {
+            runner_->ReportStatus(0, 0);
+        } else {
+            {
+                ManualRunScope manual(flags_);
+                runner_->RunCommandList();
+            }
             if (runner_->SaveResults()) {
                 runner_->ReportJobStatus();
                 terminals_->ShowTerminalState(console_.SelectedSlot());
@@ -221,12 +263,9 @@ void Engine::Button33Click(const std::function<std::optional<std::string>()>& ch
                                       MessageIcon::Error,
                                       MessageButtons::Ok});
             }
-        } else {
-            runner_->ReportStatus(0, 0);
         }
     }
     change_directory(directory);
-    operatorActive_ = false;
 }
 
 void Engine::Button4Click() {
@@ -240,9 +279,10 @@ void Engine::Button4Click() {
     }
     JobScope job(*this);
     runner_->CommandList = {line};
-    flags_.ManualRun = true;
-    runner_->RunCommandList();
-    flags_.ManualRun = false;
+    {
+        ManualRunScope manual(flags_);
+        runner_->RunCommandList();
+    }
     runner_->ReportStatus(t->AckCount, t->RecordCount);
 }
 

@@ -97,6 +97,9 @@ public:
 
 private:
     class JobScope;
+    class OperatorScope;
+    class ManualRunScope;
+    class SuspendedWatcher;
 
     void WaitWatcherIdle();
     void RunManualJob(std::string_view line);
