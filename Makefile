@@ -110,7 +110,10 @@ screenshots: deps build
 	scripts/screenshots.sh
 
 bench: build
-	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && $$b; done
+	@set -e; for b in $(BUILD)/bin/bench_*; do \
+	    echo "== $$(basename $$b)"; \
+	    case $$b in *bench_headless) $$b $(BUILD)/bin/kelmora ;; *) $$b ;; esac; \
+	done
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
