@@ -52,6 +52,9 @@ run_request() {
 
 rm -rf "$demo"
 mkdir -p "$data"
+# The single-instance mark lives in the runtime directory: the demo's own, so
+# a Kelmora running elsewhere on this machine is not disturbed.
+mkdir -m 700 "$demo/run"
 
 say "Starting tobrin-sim: terminal 1 MASTER, terminal 2 SLAVE, 19200 baud, on $link"
 "$bin/tobrin-sim" --terminal 1:master --terminal 2:slave --link "$link" \
@@ -71,7 +74,7 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${KELMORA_DEMO_HEADLESS:-}
     mode=""
 fi
 say "Starting kelmora ${mode:-with its window} (working directory $demo)"
-(cd "$demo" && XDG_RUNTIME_DIR=$demo exec "$bin/kelmora" $mode --config "$demo/kelmora.ini") \
+(cd "$demo" && XDG_RUNTIME_DIR=$demo/run exec "$bin/kelmora" $mode --config "$demo/kelmora.ini") \
     2> >(tee "$demo/kelmora.out" >&2) &
 kelmora_pid=$!
 wait_for 'grep -q "TERM 2" "$demo/errorlog.txt" 2>/dev/null' 20
