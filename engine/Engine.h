@@ -91,9 +91,6 @@ public:
     const EventLog& Log() const { return log_; }
     SharedFlags& Flags() { return flags_; }
     HandOver& HandOvers() { return handOver_; }
-    Terminals& TerminalTables() { return *terminals_; }
-    CommandRunner& Runner() { return *runner_; }
-    THlidac* Watcher() { return watcher_.get(); }
 
 private:
     class JobScope;
