@@ -141,6 +141,10 @@ std::string EncodeBinaryValue(std::string_view bytes) {
     return text;
 }
 
+bool IsBinaryValue(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return hex_digit_value(c) >= 0; });
+}
+
 std::string DecodeBinaryValue(std::string_view text) {
     std::string bytes(text.size() / 2, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -87,8 +87,11 @@ std::string EncodeBinaryValue(std::string_view bytes);
 // Reads the binary form back; upper and lower case digits are accepted. The
 // length in bytes is always the number of characters divided by two, rounded
 // down (a last odd character is dropped). A character that is not a
-// hexadecimal digit counts as the digit 0, so a damaged pair damages only
-// its own byte and never shifts the bytes after it.
+// hexadecimal digit counts as the digit 0; the configuration refuses such a
+// value whole (IsBinaryValue) before it gets here.
 std::string DecodeBinaryValue(std::string_view text);
+
+// Whether every character is a hexadecimal digit.
+bool IsBinaryValue(std::string_view text);
 
 } // namespace kelmora

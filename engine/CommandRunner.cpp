@@ -16,6 +16,7 @@
 #include "terminal/ExecuteCommand.h"
 #include "terminal/Tobrin.h"
 
+#include <algorithm>
 #include <climits>
 #include <exception>
 
@@ -27,6 +28,7 @@ namespace {
 
 constexpr int kFailedPauseMs = 1000;
 constexpr int kRepeatPauseMs = 100;
+constexpr std::uint32_t kPauseSliceMs = 50;
 
 std::string Progress(std::size_t i, std::size_t n) {
     return std::to_string(i) + "/" + std::to_string(n);
@@ -82,59 +84,128 @@ void CommandRunner::ClearStatusPanels() {
     }
 }
 
-void CommandRunner::ReportStatus(int a, int b) {
-    kelmora::ReportStatus(log_, console_, config_.DataPath, a, b);
+bool CommandRunner::ReportStatus(int a, int b) {
+    return kelmora::ReportStatus(log_, console_, config_.DataPath, a, b);
 }
 
-void CommandRunner::ReportJobStatus() {
+bool CommandRunner::ReportJobStatus() {
     const TTobrin* t = SelectedTerminal();
-    ReportStatus(t != nullptr ? t->AckCount : -1, t != nullptr ? t->RecordCount : -1);
+    return ReportStatus(t != nullptr ? t->AckCount : -1, t != nullptr ? t->RecordCount : -1);
+}
+
+bool CommandRunner::StopAsked() const {
+    return flags_.Stopping || flags_.StopRequested;
 }
 
 void CommandRunner::Pause(int ms) {
-    sleep_ms(static_cast<std::uint32_t>(ms));
+    // A stop ends a pause early: nothing but the job's end follows it then.
+    const std::uint32_t start = tick_ms();
+    for (;;) {
+        const std::uint32_t elapsed = elapsed_ms(start);
+        if (StopAsked() || elapsed >= static_cast<std::uint32_t>(ms)) {
+            return;
+        }
+        sleep_ms(std::min<std::uint32_t>(static_cast<std::uint32_t>(ms) - elapsed, kPauseSliceMs));
+    }
+}
+
+void CommandRunner::SetAside(const std::string& path, FileProblem problem) {
+    const std::string bad = path + std::string(kBadRequestSuffix);
+    bool moved = rename_over(path, bad);
+    if (!moved && remove_file(bad)) {
+        moved = rename_over(path, bad); // a directory does not replace a file
+    }
+    if (!moved && !remove_file(path)) {
+        log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
+        return;
+    }
+    std::string reason;
+    switch (problem) {
+    case FileProblem::NotRegular:
+        reason = "není to obyčejný soubor"_cp;
+        break;
+    case FileProblem::TooLarge:
+        reason = std::string("má víc než "_cp) + std::to_string(kMaxCommandFileBytes) +
+                 std::string(" bajtů"_cp);
+        break;
+    default:
+        reason = "nelze jej přečíst"_cp;
+        break;
+    }
+    log_.LogEvent(std::string("Soubor požadavků nelze převzít ("_cp) + reason + "), " +
+                  (moved ? std::string("přejmenován na "_cp) + bad : std::string("vymazán"_cp)));
+    ReportStatus(-1, -1);
+}
+
+void CommandRunner::FinishJob(const std::string& workPath, bool statusWritten) {
+    // Without its final status the job counts as unfinished at the next start.
+    if (statusWritten) {
+        remove_file(workPath);
+    }
 }
 
 void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
-    auto lines = read_text_lines(path);
-    if (!lines) {
+    TextFile file = read_text_file(path, kMaxCommandFileBytes);
+    if (file.problem == FileProblem::Missing || file.problem == FileProblem::Busy) {
+        return; // gone meanwhile, or its writer still holds it: the next poll
+    }
+    if (!file.ok()) {
+        SetAside(path, file.problem);
         return;
     }
-    if (!remove_file(path)) {
+    const std::string work = path + std::string(kWorkSuffix);
+    if (!rename_over(path, work)) {
         log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
         return;
     }
-    CommandList = std::move(*lines);
+    CommandList = std::move(file.lines);
     if (CommandList.empty()) {
-        ReportStatus(-1, -1);
+        FinishJob(work, ReportStatus(-1, -1));
         return;
     }
     if (CommandList.front().compare(0, 4, "TERM") == 0) {
         const long n = ReadLong(std::string_view(CommandList.front()).substr(4));
         if (n < 1 || n > kSlotCount || !terminals_.IsConnected(static_cast<int>(n - 1))) {
-            ReportStatus(-1, 0);
+            FinishJob(work, ReportStatus(-1, 0));
             return;
         }
         console_.SelectSlot(static_cast<int>(n - 1));
-        ReportStatus(1, 0);
+        const bool written = ReportStatus(1, 0);
         CommandList.erase(CommandList.begin());
+        if (CommandList.empty()) {
+            FinishJob(work, written);
+            return;
+        }
     }
-    if (CommandList.empty()) {
+    if (!RunCommandList()) {
+        log_.LogEvent("Úloha nedokončena: program končí"_cp);
+        FinishJob(work, ReportStatus(-1, -1));
         return;
     }
-    RunCommandList();
     if (!SaveResults()) {
+        // The host must not take the old output file for this job's.
+        FinishJob(work, ReportStatus(-1, -1));
         return;
     }
-    ReportJobStatus();
+    FinishJob(work, ReportJobStatus());
     terminals_.ShowTerminalState(console_.SelectedSlot());
 }
 
-void CommandRunner::RunCommandList() {
+void CommandRunner::ReportUnfinishedJob(const std::string& requestPath) {
+    const std::string work = requestPath + std::string(kWorkSuffix);
+    if (!file_exists(work)) {
+        return;
+    }
+    log_.LogEvent("Úloha ze souboru požadavků nebyla dokončena, znovu se nespouští"_cp);
+    FinishJob(work, ReportStatus(-1, -1));
+}
+
+bool CommandRunner::RunCommandList() {
     console_.SetTrayImage(1);
+    cut_ = false;
     TTobrin* t = SelectedTerminal();
     if (t != nullptr) {
         t->AckCount = 0;
@@ -142,12 +213,12 @@ void CommandRunner::RunCommandList() {
     if (t != nullptr && t->IsPresent()) {
         try {
             for (std::size_t i = 1; i <= CommandList.size(); ++i) {
-                if (flags_.Stopping) {
-                    console_.SetTrayImage(0);
-                    return;
+                if (StopAsked()) {
+                    cut_ = true;
+                    break;
                 }
                 const std::string line = CommandList[i - 1];
-                if (!line.empty() && !RunLine(line) && console_.EndJobOnFailure()) {
+                if (!line.empty() && !RunLine(line) && (cut_ || console_.EndJobOnFailure())) {
                     break;
                 }
                 const std::string progress = Progress(i, CommandList.size());
@@ -155,13 +226,16 @@ void CommandRunner::RunCommandList() {
                 console_.ShowBalloon("Odesílání"_cp, progress, 200);
                 Pause(t->IsMaster() ? 2 : 20);
             }
-            console_.SetStatusPanel(9, "");
+            if (!cut_) {
+                console_.SetStatusPanel(9, "");
+            }
         } catch (const std::exception&) {
             // Encoding or decoding refused the configuration: the job ends
             // here, silently; saving and reporting go on.
         }
     }
     console_.SetTrayImage(0);
+    return !cut_;
 }
 
 bool CommandRunner::RunLine(const std::string& line) {
@@ -172,6 +246,10 @@ bool CommandRunner::RunLine(const std::string& line) {
         return RunCommand(line);
     case LineShape::TwoPart:
         return RunTwoPartLine(line);
+    case LineShape::HoldsNul:
+        // Its frame would end at the NUL, sending another command.
+        log_.LogEvent("Příkaz se znakem NUL nebyl odeslán"_cp);
+        return false;
     case LineShape::TooLong:
         break;
     }
@@ -190,6 +268,10 @@ bool CommandRunner::RunCommand(std::string_view text) {
     int receiveAttempt = 1;
     bool result = false;
     for (int k = 1; k <= console_.Attempts(); ++k) {
+        if (k > 1 && StopAsked()) {
+            cut_ = true;
+            return false;
+        }
         console_.SetStatusPanel(5, std::to_string(k));
         CommandOutcome outcome;
         if (console_.HighPriority()) {
@@ -225,6 +307,10 @@ bool CommandRunner::RunTwoPartLine(std::string_view line) {
     const bool first = RunCommand(parts->first);
     const TTobrin* t = SelectedTerminal();
     Pause(t != nullptr && t->IsMaster() ? 5 : 30);
+    if (first && StopAsked()) {
+        cut_ = true; // half a record: the job is not finished
+        return false;
+    }
     return first && RunCommand(parts->second);
 }
 

@@ -11,8 +11,23 @@
 //   end of a request-file or command-file job on a slot
 //   that is not connected                                  -1,-1
 //   command file chosen but empty                           0,0
+//   request file that cannot be taken, a job cut short by a
+//   stop request or left unfinished by the last run, a job
+//   whose output file cannot be written                    -1,-1
+//
+// A request file is taken by renaming it to its work name (kWorkSuffix added)
+// and runs under that name; the work file goes once the job's final status
+// is in "rexcom.sta". One still there at start belongs to a job the last run
+// never finished (a power cut, a kill): it is reported, never run again, as
+// its record commands may already have reached the terminal.
+//
+// A request file that cannot be taken (a FIFO, a directory or a device under
+// its name, more than kMaxCommandFileBytes, unreadable) is logged once,
+// renamed aside (kBadRequestSuffix added, replacing an older one) and
+// reported; the next request is served as usual.
 #pragma once
 
+#include "platform/Files.h"
 #include "terminal/CommandLine.h"
 
 #include <string>
@@ -20,6 +35,9 @@
 #include <vector>
 
 namespace kelmora {
+
+inline constexpr std::string_view kWorkSuffix = ".job";
+inline constexpr std::string_view kBadRequestSuffix = ".bad";
 
 class Console;
 class EventLog;
@@ -33,14 +51,20 @@ public:
     CommandRunner(const Configuration& config, const EventLog& log, Console& console,
                   Terminals& terminals, SharedFlags& flags);
 
-    // The host's request file: read, delete, the TERM line, the job, the
-    // output file and the status pair. A file that cannot be read or deleted
-    // stays where it is and is taken up again at the next poll.
+    // The host's request file: read, taken under its work name, the TERM
+    // line, the job, the output file and the status pair. A file that is
+    // still held by its writer, or cannot be renamed, stays where it is and
+    // is taken up again at the next poll.
     void ProcessRequestFile(const std::string& path);
 
+    // At start: a work file left by a job the last run never finished is
+    // logged and reported as a failure, and removed once that is written.
+    void ReportUnfinishedJob(const std::string& requestPath);
+
     // Runs CommandList on the selected slot. An error raised while a line is
-    // encoded or executed ends the run at once, without a message.
-    void RunCommandList();
+    // encoded or executed ends the run at once, without a message. False when
+    // a stop (Stopping, or the system's stop request) cut it short.
+    bool RunCommandList();
 
     // One command with its attempts: success or failure.
     bool RunCommand(std::string_view text);
@@ -56,10 +80,12 @@ public:
     void ClearStatusPanels();
 
     // The status pair at the end of a job: the selected terminal's counts,
-    // or -1,-1 when the selected slot is not connected.
-    void ReportJobStatus();
+    // or -1,-1 when the selected slot is not connected. Whether
+    // "rexcom.sta" was written.
+    bool ReportJobStatus();
 
-    void ReportStatus(int a, int b);
+    // Whether "rexcom.sta" was written.
+    bool ReportStatus(int a, int b);
 
     // The selected slot's terminal, or none when the slot is not connected.
     TTobrin* SelectedTerminal() const;
@@ -69,12 +95,16 @@ public:
 private:
     bool RunLine(const std::string& line);
     void Pause(int ms);
+    bool StopAsked() const;
+    void SetAside(const std::string& path, FileProblem problem);
+    void FinishJob(const std::string& workPath, bool statusWritten);
 
     const Configuration& config_;
     const EventLog& log_;
     Console& console_;
     Terminals& terminals_;
     SharedFlags& flags_;
+    bool cut_ = false; // a stop cut the current run short
 };
 
 // atol: leading white space, a sign, then decimal digits up to the first

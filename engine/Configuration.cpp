@@ -1,6 +1,14 @@
 #include "engine/Configuration.h"
 
+#include "platform/Cp1250.h"
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <optional>
+
 namespace kelmora {
+
+using namespace kelmora::literals;
 
 int BaudRateFor(std::int32_t baudIndex) {
     switch (baudIndex) {
@@ -31,18 +39,74 @@ int MasterTestMsFor(int delayAddIndex) {
     return 4 * delayAddIndex + 40;
 }
 
+namespace {
+
+// The file's values, refusing the malformed ones with a note for the log.
+class Values {
+public:
+    Values(const IniText& ini, std::vector<std::string>& problems)
+        : ini_(ini), problems_(problems) {}
+
+    // The value, or nothing when it is missing or holds a NUL.
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const {
+        auto value = ini_.Get(section, key);
+        if (value && value->find('\0') != std::string::npos) {
+            Note(std::string(key) + std::string(" obsahuje znak NUL: použita výchozí hodnota"_cp));
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::string String(std::string_view section, std::string_view key,
+                       std::string_view defaultValue) const {
+        return Get(section, key).value_or(std::string(defaultValue));
+    }
+    std::int32_t Integer(std::string_view key, std::int32_t defaultValue) const {
+        const auto value = Get(kConfigSection, key);
+        return value ? ParseWholeNumber(*value).value_or(defaultValue) : defaultValue;
+    }
+    bool Bool(std::string_view key, bool defaultValue) const {
+        return Integer(key, defaultValue ? 1 : 0) != 0;
+    }
+    void Note(std::string message) const { problems_.push_back(std::move(message)); }
+
+private:
+    const IniText& ini_;
+    std::vector<std::string>& problems_;
+};
+
+CfgRecord RecordFrom(const Values& values) {
+    const auto binary = values.Get(kConfigSection, kKeyCfgBinary);
+    if (!binary) {
+        return CfgRecord::Defaults();
+    }
+    // A value too short for a whole record is dropped, not merged; one that
+    // is not hexadecimal would read as zeros (no slot, no file names).
+    const std::string_view digits = std::string_view(*binary).substr(0, 2 * CfgRecord::kSize);
+    if (digits.size() < 2 * CfgRecord::kSize || !IsBinaryValue(digits)) {
+        values.Note(std::string(kKeyCfgBinary) +
+                    std::string(" je poškozen: použita výchozí konfigurace"_cp));
+        return CfgRecord::Defaults();
+    }
+    return CfgRecord::FromBytes(DecodeBinaryValue(digits)).value_or(CfgRecord::Defaults());
+}
+
+} // namespace
+
 Configuration ConfigurationFromIni(const IniText& ini, std::string_view startDirectory) {
     Configuration c;
-    const auto binary = ini.Get(kConfigSection, kKeyCfgBinary);
-    // A value too short for a whole record is dropped, not merged.
-    const auto record = binary ? CfgRecord::FromBytes(DecodeBinaryValue(*binary)) : std::nullopt;
-    c.Record = record ? *record : CfgRecord::Defaults();
+    const Values values(ini, c.LoadProblems);
+    c.Record = RecordFrom(values);
 
-    c.MarkParity = ini.ReadBool(kConfigSection, kKeyParity, false);
-    c.EndJobOnFailure = ini.ReadBool(kConfigSection, kKeyEndOnFailure, true);
-    c.DataPath = ini.ReadString(kConfigSection, kKeyDataPath, startDirectory);
-    c.BinaryOutput = ini.ReadBool(kConfigSection, kKeyBinaryOutput, true);
-    c.WaitForDataMs = ini.ReadInteger(kConfigSection, kKeyWaitForData, 200);
+    c.MarkParity = values.Bool(kKeyParity, false);
+    c.EndJobOnFailure = values.Bool(kKeyEndOnFailure, true);
+    c.DataPath = values.String(kConfigSection, kKeyDataPath, startDirectory);
+    c.BinaryOutput = values.Bool(kKeyBinaryOutput, true);
+    const std::int32_t wait = values.Integer(kKeyWaitForData, 200);
+    c.WaitForDataMs = std::clamp(wait, kMinWaitForDataMs, kMaxWaitForDataMs);
+    if (c.WaitForDataMs != wait) {
+        values.Note(std::string(kKeyWaitForData) + "=" + std::to_string(wait) +
+                    std::string(" mimo rozsah: použito "_cp) + std::to_string(c.WaitForDataMs));
+    }
 
     const CfgRecord& r = c.Record;
     for (std::size_t i = 0; i < c.Slots.size(); ++i) {
@@ -67,13 +131,22 @@ Configuration ConfigurationFromIni(const IniText& ini, std::string_view startDir
     c.MasterTestMs = MasterTestMsFor(c.DelayAddIndex);
 
     for (std::size_t i = 0; i < kComPortCount; ++i) {
-        c.PortDevices[i] = ini.ReadString(kPortsSection, "COM" + std::to_string(i + 1), "");
+        c.PortDevices[i] = values.String(kPortsSection, "COM" + std::to_string(i + 1), "");
     }
     return c;
 }
 
 Configuration LoadConfiguration(std::string_view iniPath, std::string_view startDirectory) {
-    return ConfigurationFromIni(ReadIniFile(iniPath), startDirectory);
+    const FileContent file = read_regular_file(iniPath, kMaxIniFileBytes);
+    Configuration c =
+        ConfigurationFromIni(IniText(file.ok() ? file.bytes : std::string()), startDirectory);
+    if (!file.ok() && file.problem != FileProblem::Missing) {
+        c.LoadProblems.insert(c.LoadProblems.begin(),
+                              std::string("Konfiguraci nelze načíst ze souboru "_cp) +
+                                  std::string(iniPath) +
+                                  std::string(": použita výchozí konfigurace"_cp));
+    }
+    return c;
 }
 
 std::string ConfigurationFilePath(std::string_view executablePath) {

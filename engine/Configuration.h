@@ -2,16 +2,25 @@
 // executable (section "Konfigurace", plus the optional "[Porty]" device table)
 // and fixed for the run. Nothing here can fail: a missing file, a missing key,
 // a short binary value or a malformed number gives the default.
+//
+// A damaged file is also noted for the event log (LoadProblems): a file that
+// is no regular file or larger than kMaxIniFileBytes (read as one without
+// keys), a value holding a NUL (a system call would see only the part before
+// it: the default instead), a "Cfg_binary" that is too short or not
+// hexadecimal (the default record), a "Cekani_na_data" outside
+// kMinWaitForDataMs..kMaxWaitForDataMs (the nearest limit).
 #pragma once
 
 #include "engine/CfgRecord.h"
 #include "engine/IniFile.h"
+#include "terminal/TobrinHost.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelmora {
 
@@ -69,6 +78,9 @@ struct Configuration {
     // Device paths by COM index from "[Porty]" COM1..COM32; empty where the
     // section gives none (the serial layer then uses its own default).
     std::array<std::string, kComPortCount> PortDevices{};
+
+    // What was wrong with the file, one event-log message each.
+    std::vector<std::string> LoadProblems;
 };
 
 // 0..3 give 1200, 2400, 4800, 9600; 4 and every other index 19200.

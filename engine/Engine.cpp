@@ -130,6 +130,9 @@ void Engine::LoadConfiguration() {
 
 void Engine::LogStart() {
     log_.LogEvent("Start programu");
+    for (const std::string& problem : config_.LoadProblems) {
+        log_.LogEvent(problem);
+    }
 }
 
 void Engine::OpenTerminals() {
@@ -137,18 +140,33 @@ void Engine::OpenTerminals() {
 }
 
 void Engine::StartWatcher(std::string_view requestFileName) {
+    const std::string requestPath = join_path(config_.DataPath, requestFileName);
+    {
+        JobScope job(*this);
+        runner_->ReportUnfinishedJob(requestPath);
+    }
+    // After a stop request nothing new starts: a request file stays for the
+    // next start.
     WatcherWork work;
     work.processRequestFile = [this](const std::string& path) {
-        JobScope job(*this);
-        runner_->ProcessRequestFile(path);
+        if (!flags_.StopRequested) {
+            JobScope job(*this);
+            runner_->ProcessRequestFile(path);
+        }
     };
     work.retestTerminals = [this] {
-        JobScope job(*this);
-        terminals_->RetestTerminals();
+        if (!flags_.StopRequested) {
+            JobScope job(*this);
+            terminals_->RetestTerminals();
+        }
     };
-    watcher_ = std::make_unique<THlidac>(join_path(config_.DataPath, requestFileName), flags_,
-                                         handOver_, std::move(work), options_.watcher);
+    watcher_ = std::make_unique<THlidac>(requestPath, flags_, handOver_, std::move(work),
+                                         options_.watcher);
     watcher_->Resume();
+}
+
+void Engine::RequestStop() {
+    flags_.StopRequested = true;
 }
 
 void Engine::Shutdown() {

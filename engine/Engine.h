@@ -55,10 +55,17 @@ public:
     // Start-up, in this order (the shell fills its pages and hides its window
     // in between): LoadConfiguration, LogStart, OpenTerminals, StartWatcher.
     void LoadConfiguration();
+    // "Start programu", then what was wrong with the configuration file.
     void LogStart();
     void OpenTerminals();
-    // Creates the watcher for DataPath + the request-file name and starts it.
+    // Creates the watcher for DataPath + the request-file name and starts it;
+    // first reports a job the last run left unfinished.
     void StartWatcher(std::string_view requestFileName);
+
+    // Thread-safe, from the system's stop request (SIGTERM, SIGINT): the job
+    // in progress ends after its current command and reports a failure; no
+    // new job starts. The shell then ends its loop and runs Shutdown.
+    void RequestStop();
 
     // The shutdown sequence: Stopping, the watcher stopped (a hand-over it is
     // waiting for is dropped, so the request file stays for the next start),

@@ -264,8 +264,8 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
 }
 
 IniText ReadIniFile(std::string_view path) {
-    auto content = read_file(path);
-    return IniText(content ? std::move(*content) : std::string());
+    FileContent content = read_regular_file(path, kMaxIniFileBytes);
+    return IniText(content.ok() ? std::move(content.bytes) : std::string());
 }
 
 bool WriteIniValue(std::string_view path, std::string_view section, std::string_view key,
@@ -277,11 +277,11 @@ bool WriteIniValue(std::string_view path, std::string_view section, std::string_
         if (!is_writable(path)) {
             return false;
         }
-        auto existing = read_file(path);
-        if (!existing) {
+        FileContent existing = read_regular_file(path, kMaxIniFileBytes);
+        if (!existing.ok()) {
             return false;
         }
-        content = std::move(*existing);
+        content = std::move(existing.bytes);
     }
     if (!is_writable(directory_of(path))) {
         return false;

@@ -32,6 +32,7 @@
 // - New lines end with CR LF.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -73,7 +74,11 @@ private:
 // blanks, within the 32-bit signed range. Anything else gives nothing.
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text);
 
-// The file's text; a missing or unreadable file reads as an empty text.
+// A configuration file is a few hundred bytes; a larger one is no INI file.
+inline constexpr std::size_t kMaxIniFileBytes = std::size_t{1} << 20;
+
+// The file's text; a missing or unreadable file (or a FIFO, a device, one over
+// kMaxIniFileBytes) reads as an empty text.
 IniText ReadIniFile(std::string_view path);
 
 // Writes one key to the file at once, creating the file if it is missing.

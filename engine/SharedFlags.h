@@ -9,7 +9,10 @@
 namespace kelmora {
 
 struct SharedFlags {
-    std::atomic<bool> Stopping{false};          // shutdown in progress (main thread)
+    std::atomic<bool> Stopping{false}; // shutdown in progress (main thread)
+    // The system asked the program to stop (the shell's stop-signal thread):
+    // a job ends after its current command, and no new one starts.
+    std::atomic<bool> StopRequested{false};
     std::atomic<bool> ManualRun{false};         // an operator's job is running (main thread)
     std::atomic<bool> WatcherBusy{false};       // the watcher is in a tick's active phase (watcher)
     std::atomic<bool> WatcherRunning{false};    // the watcher is inside its loop (watcher)

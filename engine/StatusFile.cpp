@@ -2,24 +2,37 @@
 
 #include "engine/Console.h"
 #include "engine/EventLog.h"
+#include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 
 namespace kelmora {
+
+using namespace kelmora::literals;
+
+namespace {
+
+constexpr std::string_view kStatusFileName = "rexcom.sta";
+
+} // namespace
 
 std::string FormatStatusPair(int a, int b) {
     return std::to_string(a) + "," + std::to_string(b);
 }
 
 bool WriteStatusFile(std::string_view dataPath, int a, int b) {
-    return replace_file(join_path(dataPath, "rexcom.sta"), FormatStatusPair(a, b) + "\r\n");
+    return replace_file(join_path(dataPath, kStatusFileName), FormatStatusPair(a, b) + "\r\n");
 }
 
-void ReportStatus(const EventLog& log, Console& console, std::string_view dataPath, int a, int b) {
+bool ReportStatus(const EventLog& log, Console& console, std::string_view dataPath, int a, int b) {
     const std::string pair = FormatStatusPair(a, b);
     log.LogEvent(pair);
     console.SetStatusPanel(1, pair);
-    WriteStatusFile(dataPath, a, b);
+    if (WriteStatusFile(dataPath, a, b)) {
+        return true;
+    }
+    log.LogEvent(std::string("Nelze zapsat soubor "_cp) + join_path(dataPath, kStatusFileName));
+    return false;
 }
 
 } // namespace kelmora

@@ -18,7 +18,8 @@ std::string FormatStatusPair(int a, int b);
 // half of it. False when it cannot be written.
 bool WriteStatusFile(std::string_view dataPath, int a, int b);
 
-// Log, status panel 1, file: in this order.
-void ReportStatus(const EventLog& log, Console& console, std::string_view dataPath, int a, int b);
+// Log, status panel 1, file: in this order. Whether the file was written; a
+// file that cannot be written is logged and keeps its old, whole content.
+bool ReportStatus(const EventLog& log, Console& console, std::string_view dataPath, int a, int b);
 
 } // namespace kelmora

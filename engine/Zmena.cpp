@@ -73,16 +73,34 @@ bool THlidac::WaitWhileSuspended() {
     return !terminate_;
 }
 
-bool THlidac::RequestFileReady() const {
+bool THlidac::RequestFileReady() {
+    recheckPending_ = false;
     if (!RequestFileExists(requestPath_)) {
+        observed_.reset();
         return false;
     }
     if (timing_.settleMs == 0) {
         return true;
     }
     // A file still being written would lose its last lines if taken now.
-    const auto age = file_age_ms(requestPath_);
-    return !age || *age >= static_cast<std::int64_t>(timing_.settleMs);
+    const auto stamp = file_stamp(requestPath_);
+    if (!stamp) {
+        return false;
+    }
+    if (!observed_ || observed_->stamp != *stamp) {
+        observed_ = Observation{*stamp, tick_ms()};
+        recheckPending_ = true;
+        return false;
+    }
+    if (elapsed_ms(observed_->since) < timing_.settleMs) {
+        recheckPending_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool THlidac::RecheckDue() const {
+    return recheckPending_ && elapsed_ms(observed_->since) >= timing_.settleMs;
 }
 
 void THlidac::Execute() {
@@ -96,7 +114,7 @@ void THlidac::Execute() {
             break;
         }
         try {
-            if (!flags_.ManualRun && PollTicks > 10) {
+            if (!flags_.ManualRun && (PollTicks > 10 || RecheckDue())) {
                 PollTicks = 0;
                 flags_.WatcherBusy = true;
                 if (RequestFileReady()) {

@@ -4,6 +4,12 @@
 // every ten seconds it hands over a re-test of the terminals instead. It never
 // talks to a terminal and touches no file but by the existence test.
 //
+// A request file is taken only once it has settled: its size and stamp
+// unchanged across two looks at least `settleMs` apart, whatever the stamp
+// says (a host on a share may run its clock ahead or behind). A file first
+// seen, or seen changed, is looked at again on the first tick after that time
+// instead of waiting for the next poll.
+//
 // Suspend and resume are cooperative: a suspended watcher blocks at the top
 // of its next tick. A terminate request ends the loop at the next tick (it
 // also wakes a suspended watcher), and so does Stopping.
@@ -11,11 +17,13 @@
 
 #include "engine/HandOver.h"
 #include "engine/SharedFlags.h"
+#include "platform/Files.h"
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,8 +43,8 @@ struct WatcherWork {
 
 struct WatcherTiming {
     std::uint32_t tickMs = 100;
-    // A request file younger than this is still being written by the host: it
-    // is taken at a later poll. Zero switches the check off.
+    // How long a request file must stay unchanged before it is taken; zero
+    // takes it as soon as it is there.
     std::uint32_t settleMs = 0;
 };
 
@@ -64,7 +72,8 @@ public:
 private:
     void Execute();
     bool WaitWhileSuspended();
-    bool RequestFileReady() const;
+    bool RequestFileReady();
+    bool RecheckDue() const;
 
     const std::string requestPath_;
     SharedFlags& flags_;
@@ -75,6 +84,14 @@ private:
     // Counted on the watcher's thread only; they wrap from 127 to -128.
     std::int8_t PollTicks = 0;
     std::int8_t RetestTicks = 0;
+
+    // The request file as last seen, and since when it looked like that.
+    struct Observation {
+        FileStamp stamp;
+        std::uint32_t since = 0;
+    };
+    std::optional<Observation> observed_;
+    bool recheckPending_ = false;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;

@@ -20,19 +20,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         switch (ClassifyCommandLine(line)) {
         case LineShape::OneFrame:
-            if (line.size() > kMaxOneFrameLine || !MakeCommandBuffer(line)) {
+            // A line that is sent never holds a NUL, which would cut its frame.
+            if (line.size() > kMaxOneFrameLine || line.find('\0') != std::string::npos ||
+                !MakeCommandBuffer(line)) {
                 __builtin_trap();
             }
             break;
         case LineShape::TwoPart: {
             const auto parts = SplitTwoPartLine(line);
-            if (!parts || parts->first.size() != line.size() - 42 ||
+            if (!parts || line.find('\0') != std::string::npos ||
+                parts->first.size() != line.size() - 42 ||
                 parts->second.size() != line.size() - 42 || !MakeCommandBuffer(parts->first) ||
                 !MakeCommandBuffer(parts->second)) {
                 __builtin_trap();
             }
             break;
         }
+        case LineShape::HoldsNul:
+            if (line.find('\0') == std::string::npos) {
+                __builtin_trap();
+            }
+            break;
         case LineShape::Empty:
         case LineShape::TooLong:
             break;

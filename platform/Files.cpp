@@ -1,63 +1,36 @@
 #include "platform/Files.h"
 
-#include "platform/Path.h"
-
-#include <cstdio>
+#include <limits>
+#include <new>
 
 namespace kelmora {
 
-// Platform half: Files_posix.cpp or Files_win32.cpp.
-bool rename_over(std::string_view from, std::string_view to);
-
-namespace {
-
-bool write_with_mode(std::string_view path, std::string_view bytes, const char* mode) {
-    std::FILE* f = std::fopen(system_path(path).c_str(), mode);
-    if (f == nullptr) {
-        return false;
-    }
-    const bool written =
-        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    return written && closed;
-}
-
-} // namespace
+// Platform half (Files_posix.cpp, Files_win32.cpp): creates `path` afresh as
+// a regular file holding `bytes`, whatever stood under that name before.
+// False when it cannot be written whole.
+bool write_new_file(std::string_view path, std::string_view bytes);
 
 std::optional<std::string> read_file(std::string_view path) {
-    std::FILE* f = std::fopen(system_path(path).c_str(), "rb");
-    if (f == nullptr) {
+    FileContent content = read_regular_file(path, std::numeric_limits<std::size_t>::max());
+    if (!content.ok()) {
         return std::nullopt;
     }
-    std::string content;
-    char chunk[16384];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        content.append(chunk, n);
-    }
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        return std::nullopt;
-    }
-    return content;
-}
-
-bool write_file(std::string_view path, std::string_view bytes) {
-    return write_with_mode(path, bytes, "wb");
-}
-
-bool append_file(std::string_view path, std::string_view bytes) {
-    return write_with_mode(path, bytes, "ab");
+    return std::move(content.bytes);
 }
 
 bool replace_file(std::string_view path, std::string_view bytes) {
     std::string temporary(path);
     temporary += ".new";
-    if (write_file(temporary, bytes) && rename_over(temporary, path)) {
+    if (!write_new_file(temporary, bytes)) {
+        // A cut temporary file must not take the old file's place.
+        remove_file(temporary);
+        return false;
+    }
+    if (rename_over(temporary, path)) {
         return true;
     }
     remove_file(temporary);
+    // The whole content fitted beside it, so it fits in place.
     return write_file(path, bytes);
 }
 

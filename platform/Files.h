@@ -1,7 +1,13 @@
 // Whole-file operations on Windows-1250 paths. Files are opened, written and
-// closed for every operation; nothing is held open in between.
+// closed for every operation; nothing is held open in between, and every
+// handle is released on every way out.
+//
+// Nothing here blocks on what only looks like a file: a FIFO, a device or a
+// directory under a file's name is refused, never waited on, and a file is
+// never read into memory beyond the limit its reader gives.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,25 +15,62 @@
 
 namespace kelmora {
 
-// The whole content, or nothing when the file cannot be read.
+// Why a file could not be taken.
+enum class FileProblem {
+    None,
+    Missing,    // nothing under that name (also: it went away meanwhile)
+    Busy,       // another program holds it (a Windows sharing rule): try again later
+    NotRegular, // a directory, a FIFO, a device, a socket
+    TooLarge,   // more bytes than the reader's limit
+    Unreadable, // access refused, or the read failed
+};
+
+struct FileContent {
+    std::string bytes;
+    FileProblem problem = FileProblem::None;
+
+    bool ok() const { return problem == FileProblem::None; }
+};
+
+// A regular file of at most `limit` bytes (following a symbolic link). Opens
+// without blocking, and never holds more than `limit` + 1 bytes in memory.
+FileContent read_regular_file(std::string_view path, std::size_t limit);
+
+// The whole content of a regular file, or nothing when it cannot be read.
 std::optional<std::string> read_file(std::string_view path);
 
-// Creates or truncates the file and writes `bytes`.
+// Writes `bytes` over the regular file at `path`, creating it if it is
+// missing, and cuts it to their length.
 bool write_file(std::string_view path, std::string_view bytes);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over the
-// old one, so a reader never sees half a file. Where the rename is refused
-// (a reader holds the file on Windows) the file is written in place.
+// old one, so a reader never sees half a file. When the temporary file cannot
+// be written whole (a full disk), the old file stays as it was and the result
+// is false. Only where the rename itself is refused (a reader holds the file
+// on Windows) is the file written in place.
 bool replace_file(std::string_view path, std::string_view bytes);
 
-// Appends `bytes`, creating the file if it is missing.
+// Appends `bytes` to a regular file, creating it if it is missing.
 bool append_file(std::string_view path, std::string_view bytes);
 
 bool file_exists(std::string_view path);
 bool remove_file(std::string_view path);
 
-// Milliseconds since the file was last modified, or nothing when it cannot
-// be examined. Never negative: a stamp in the future counts as just now.
-std::optional<std::int64_t> file_age_ms(std::string_view path);
+// Renames `from` to `to`, replacing a file of that name. False when refused.
+bool rename_over(std::string_view from, std::string_view to);
+
+// What tells one state of a file from another without reading it: its size,
+// its modification stamp and its identity on the volume. Compared only with
+// another stamp of the same file, never with the clock.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the system's own units
+    std::uint64_t identity = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp, or nothing when the file cannot be examined.
+std::optional<FileStamp> file_stamp(std::string_view path);
 
 } // namespace kelmora

@@ -1,12 +1,163 @@
 #include "platform/Files.h"
 #include "platform/Path.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <ctime>
+#include <new>
 
 namespace kelmora {
+
+namespace {
+
+// The descriptor is closed on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { Close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int fd_;
+};
+
+bool is_regular(int fd) {
+    struct stat st {};
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+FileProblem problem_of(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileProblem::Missing;
+    case EISDIR:
+    case ENXIO:
+    case ENODEV:
+        return FileProblem::NotRegular;
+    default:
+        return FileProblem::Unreadable;
+    }
+}
+
+FileContent refused(FileProblem problem) {
+    return FileContent{{}, problem};
+}
+
+} // namespace
+
+FileContent read_regular_file(std::string_view path, std::size_t limit) {
+    const std::string native = system_path(path);
+    // Looked at before it is opened: opening a device (a serial port behind
+    // a link) has effects of its own.
+    struct stat st {};
+    if (stat(native.c_str(), &st) != 0) {
+        return refused(problem_of(errno));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return refused(FileProblem::NotRegular);
+    }
+    // Without blocking: whatever stands there by now must not hold the thread.
+    const Descriptor fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return refused(problem_of(errno));
+    }
+    if (fstat(fd.get(), &st) != 0) {
+        return refused(FileProblem::Unreadable);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return refused(FileProblem::NotRegular);
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > limit) {
+        return refused(FileProblem::TooLarge);
+    }
+    FileContent content;
+    try {
+        content.bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[16384];
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                return refused(FileProblem::Unreadable);
+            }
+            if (n == 0) {
+                break;
+            }
+            // It may have grown since it was looked at.
+            if (static_cast<std::size_t>(n) > limit - content.bytes.size()) {
+                return refused(FileProblem::TooLarge);
+            }
+            content.bytes.append(chunk, static_cast<std::size_t>(n));
+        }
+    } catch (const std::bad_alloc&) {
+        return refused(FileProblem::TooLarge);
+    }
+    return content;
+}
+
+bool write_new_file(std::string_view path, std::string_view bytes) {
+    const std::string native = system_path(path);
+    // Whatever stood under the name (a FIFO would block the open) goes first.
+    ::unlink(native.c_str());
+    Descriptor fd(
+        ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd.valid()) {
+        return false;
+    }
+    const bool written = write_all(fd.get(), bytes);
+    return fd.Close() && written;
+}
+
+bool write_file(std::string_view path, std::string_view bytes) {
+    Descriptor fd(::open(system_path(path).c_str(),
+                         O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!fd.valid() || !is_regular(fd.get())) {
+        return false;
+    }
+    // Cut only once the new content is there.
+    const bool written =
+        write_all(fd.get(), bytes) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0;
+    return fd.Close() && written;
+}
+
+bool append_file(std::string_view path, std::string_view bytes) {
+    Descriptor fd(::open(system_path(path).c_str(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!fd.valid() || !is_regular(fd.get())) {
+        return false;
+    }
+    const bool written = write_all(fd.get(), bytes);
+    return fd.Close() && written;
+}
 
 bool rename_over(std::string_view from, std::string_view to) {
     return std::rename(system_path(from).c_str(), system_path(to).c_str()) == 0;
@@ -21,16 +172,17 @@ bool remove_file(std::string_view path) {
     return std::remove(system_path(path).c_str()) == 0;
 }
 
-std::optional<std::int64_t> file_age_ms(std::string_view path) {
+std::optional<FileStamp> file_stamp(std::string_view path) {
     struct stat st {};
     if (stat(system_path(path).c_str(), &st) != 0) {
         return std::nullopt;
     }
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t age = (static_cast<std::int64_t>(now.tv_sec) - st.st_mtim.tv_sec) * 1000 +
-                             (now.tv_nsec - st.st_mtim.tv_nsec) / 1'000'000;
-    return age < 0 ? 0 : age;
+    FileStamp stamp;
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modified =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    stamp.identity = static_cast<std::uint64_t>(st.st_ino);
+    return stamp;
 }
 
 } // namespace kelmora

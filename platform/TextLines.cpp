@@ -3,6 +3,8 @@
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 
+#include <new>
+
 namespace kelmora {
 
 namespace {
@@ -55,12 +57,27 @@ std::vector<std::string> split_text_lines(std::string_view content) {
     return lines;
 }
 
+TextFile read_text_file(std::string_view path, std::size_t limit) {
+    FileContent content = read_regular_file(path, limit);
+    TextFile file;
+    file.problem = content.problem;
+    if (!content.ok()) {
+        return file;
+    }
+    try {
+        file.lines = split_text_lines(content.bytes);
+    } catch (const std::bad_alloc&) {
+        file.problem = FileProblem::TooLarge;
+    }
+    return file;
+}
+
 std::optional<std::vector<std::string>> read_text_lines(std::string_view path) {
-    auto content = read_file(path);
-    if (!content) {
+    TextFile file = read_text_file(path);
+    if (!file.ok()) {
         return std::nullopt;
     }
-    return split_text_lines(*content);
+    return std::move(file.lines);
 }
 
 std::string join_crlf_lines(const std::vector<std::string>& lines) {

@@ -3,6 +3,9 @@
 // otherwise the bytes are Windows-1250. Lines end at CR LF, LF or CR.
 #pragma once
 
+#include "platform/Files.h"
+
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +17,23 @@ namespace kelmora {
 // A final line end does not start another line; empty content has no lines.
 std::vector<std::string> split_text_lines(std::string_view content);
 
-// The lines of the file, or nothing when it cannot be read.
+// The most a request file or command file may hold. The largest sensible one,
+// 2,500 two-part record lines, is about 300 KB (600 KB in UTF-16); a file of
+// nothing but line breaks this size takes some 40 MB as lines.
+inline constexpr std::size_t kMaxCommandFileBytes = std::size_t{1} << 20;
+
+struct TextFile {
+    std::vector<std::string> lines;
+    FileProblem problem = FileProblem::None;
+
+    bool ok() const { return problem == FileProblem::None; }
+};
+
+// The lines of a regular file of at most `limit` bytes, or why it cannot be
+// taken (see read_regular_file).
+TextFile read_text_file(std::string_view path, std::size_t limit = kMaxCommandFileBytes);
+
+// The lines of the file, or nothing when it cannot be taken.
 std::optional<std::vector<std::string>> read_text_lines(std::string_view path);
 
 // The lines joined, each ended by CR LF.

@@ -31,6 +31,8 @@ void HeadlessLoop::Wake() {
 }
 
 void HeadlessLoop::RequestStop() {
+    // A job in progress ends after its current command.
+    engine_.RequestStop();
     {
         std::lock_guard lock(mutex_);
         stop_ = true;

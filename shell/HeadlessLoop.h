@@ -18,8 +18,8 @@ public:
 
     // Thread-safe: the watcher queued a hand-over.
     void Wake();
-    // Thread-safe: end the loop (a confirmed close); a job in progress runs
-    // to its end first.
+    // Thread-safe: end the loop (the system's stop request); a job in
+    // progress ends after its current command first.
     void RequestStop();
 
     void EnableWatchdog(bool enabled);

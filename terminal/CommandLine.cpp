@@ -15,6 +15,9 @@ LineShape ClassifyCommandLine(std::string_view line) {
     if (line.empty()) {
         return LineShape::Empty;
     }
+    if (line.find('\0') != std::string_view::npos) {
+        return LineShape::HoldsNul;
+    }
     if (line.size() <= kMaxOneFrameLine) {
         return LineShape::OneFrame;
     }

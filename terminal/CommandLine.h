@@ -6,6 +6,9 @@
 //             as it is.
 //   TwoPart   98 to 121 characters beginning with Q or R: a person record
 //             with 28 meal positions, sent as two record commands (below).
+//   HoldsNul  a line with a NUL byte anywhere: a frame would end at the NUL
+//             (a line of only a NUL would go out as an empty frame). Never
+//             sent; a failed command, logged.
 //   TooLong   anything else: a two-part line over 121 characters (its parts
 //             would not fit the 80-byte part buffers), any other line over 97
 //             (it fits no frame), and so every line over 200 (the working
@@ -33,7 +36,7 @@ namespace kelmora {
 inline constexpr std::size_t kMaxOneFrameLine = 97;
 inline constexpr std::size_t kMaxTwoPartLine = 121;
 
-enum class LineShape { Empty, OneFrame, TwoPart, TooLong };
+enum class LineShape { Empty, OneFrame, TwoPart, HoldsNul, TooLong };
 
 LineShape ClassifyCommandLine(std::string_view line);
 

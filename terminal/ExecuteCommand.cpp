@@ -96,7 +96,7 @@ bool ReadAnswerBlock(TTobrin& t) {
         return false;
     };
 
-    int b = t.Line.ReadByte(s.WaitForDataMs);
+    int b = t.Line.ReadByte(std::clamp(s.WaitForDataMs, kMinWaitForDataMs, kMaxWaitForDataMs));
     bool inHand = b >= 0;
     bool pollSeen = false;
     std::uint32_t quiet = tick_ms();

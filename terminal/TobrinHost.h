@@ -13,11 +13,16 @@
 
 namespace kelmora {
 
+// The wait for the first byte of an answer block stays within these limits,
+// whatever the configuration says: a wait without end would hold the program.
+inline constexpr int kMinWaitForDataMs = 0;
+inline constexpr int kMaxWaitForDataMs = 10000;
+
 struct TobrinSettings {
     CodingSettings coding;
     bool DtUse = false;
     int MasterTestMs = 120;  // silence that ends listening for the poll frame
-    int WaitForDataMs = 200; // wait for the first byte of an answer block
+    int WaitForDataMs = 200; // wait for the first byte of an answer block (kept to the limits)
     bool BinaryOutput = true;
     std::string DataPath; // where "binarni.bin" goes
 

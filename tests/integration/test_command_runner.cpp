@@ -7,19 +7,30 @@
 #include "engine/SharedFlags.h"
 #include "engine/TerminalHost.h"
 #include "engine/Terminals.h"
+#include "platform/Cp1250.h"
 #include "platform/Files.h"
+#include "platform/TextLines.h"
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
 #include "support/FarSide.h"
+#include "support/LogMessages.h"
 #include "support/RecordingConsole.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <thread>
 
 using namespace kelmora;
 using namespace kelmora::testing;
+using namespace kelmora::literals;
 
 namespace {
 
@@ -285,4 +296,119 @@ TEST_F(Runner, BadRequestFilesAreHandledAndNothingOverflows) {
     // Over-long lines were refused one by one, in the event log.
     EXPECT_NE(log.Read()->find("5000"), std::string::npos);
     EXPECT_NE(log.Read()->find("3000"), std::string::npos);
+}
+
+namespace {
+
+int OpenDescriptors() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()));
+}
+
+int CountOf(const std::vector<std::string>& messages, std::string_view prefix) {
+    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
+                                          [&](const auto& m) { return m.rfind(prefix, 0) == 0; }));
+}
+
+} // namespace
+
+TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
+    Open();
+    const std::string request = dir.file("request.cfg");
+    const std::string bad = request + ".bad";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"a FIFO", [&] { ASSERT_EQ(mkfifo(request.c_str(), 0600), 0); }},
+        {"a link to an endless device",
+         [&] { ASSERT_EQ(symlink("/dev/zero", request.c_str()), 0); }},
+        {"more line breaks than a request can hold",
+         [&] { ASSERT_TRUE(write_file(request, std::string(kMaxCommandFileBytes + 1, '\n'))); }},
+        {"a directory", [&] { std::filesystem::create_directory(request); }},
+    };
+    const int descriptors = OpenDescriptors();
+    for (const Case& c : cases) {
+        c.make();
+        const auto logged = LogMessages(log.Read().value_or("")).size();
+        runner->ProcessRequestFile(request);
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(request))) << c.name;
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(bad))) << c.name;
+        EXPECT_EQ(Status(), "-1,-1\r\n") << c.name;
+        const auto messages = LogMessages(log.Read().value_or(""));
+        ASSERT_EQ(messages.size(), logged + 2) << c.name; // why, and the pair
+        EXPECT_EQ(messages[logged].rfind("Soubor požadavků nelze převzít"_cp, 0), 0u)
+            << messages[logged];
+        EXPECT_NE(messages[logged].find(bad), std::string::npos);
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_TRUE(FramesSinceOpen().empty());
+    far.Script({{kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
+    EXPECT_EQ(Status(), "1,0\r\n");
+    EXPECT_EQ(FramesSinceOpen().size(), 1u);
+}
+
+TEST_F(Runner, ALineHoldingANulIsNotSentAndCountsAsAFailedCommand) {
+    Open();
+    for (const bool endOnFailure : {false, true}) {
+        console.endJobOnFailure = endOnFailure;
+        far.Script({{kAckByte}});
+        const std::size_t before = far.Frames().size();
+        runner->ProcessRequestFile(Request(std::string("TERM1\r\nN\0X\r\n\0\r\nO00\r\n", 18)));
+        const auto frames = far.Frames();
+        ASSERT_EQ(frames.size() - before, endOnFailure ? 0u : 1u);
+        if (!endOnFailure) {
+            EXPECT_EQ(frames.back()[2], 'O');
+        }
+        EXPECT_EQ(Status(), endOnFailure ? "0,0\r\n" : "1,0\r\n");
+    }
+    // Two NUL lines in the first job, the first of them in the second.
+    EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Příkaz se znakem NUL"_cp), 3);
+}
+
+TEST_F(Runner, ATakenRequestKeepsItsWorkNameUntilItsStatusIsWrittenAndIsNeverRunAgain) {
+    Open();
+    // The status cannot be written: a directory stands where its temporary file goes.
+    std::filesystem::create_directories(dir.path() / "rexcom.sta.new" / "x");
+    far.Script({{kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
+    EXPECT_EQ(FramesSinceOpen().size(), 1u);
+    EXPECT_FALSE(file_exists(dir.file("request.cfg")));
+    EXPECT_EQ(read_file(dir.file("request.cfg.job")), "TERM1\r\nO00\r\n");
+
+    // The next start finds it, says so and reports the failure.
+    std::filesystem::remove_all(dir.file("rexcom.sta.new"));
+    runner->ReportUnfinishedJob(dir.file("request.cfg"));
+    EXPECT_EQ(Status(), "-1,-1\r\n");
+    EXPECT_FALSE(file_exists(dir.file("request.cfg.job")));
+    EXPECT_EQ(FramesSinceOpen().size(), 1u) << "an unfinished job runs again";
+    EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Úloha ze souboru požadavků nebyla"_cp), 1);
+    runner->ReportUnfinishedJob(dir.file("request.cfg"));
+    EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Úloha ze souboru požadavků nebyla"_cp), 1);
+}
+
+TEST_F(Runner, AStopRequestEndsTheJobAfterItsCurrentCommandWithAFailurePair) {
+    Open();
+    console.attempts = 9; // nothing answers: nine attempts, a second apart
+    std::thread stopper([&] {
+        WaitUntil([&] { return FramesSinceOpen().size() == 1; }, 10000);
+        flags.StopRequested = true;
+    });
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\nO11\r\n"));
+    stopper.join();
+    EXPECT_EQ(FramesSinceOpen().size(), 1u);
+    EXPECT_EQ(Status(), "-1,-1\r\n");
+    EXPECT_FALSE(file_exists(dir.file("request.cfg.job")));
+    EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Úloha nedokončena"_cp), 1);
+}
+
+TEST_F(Runner, AnOutputFileThatCannotBeWrittenEndsTheJobWithAFailurePair) {
+    Open();
+    std::filesystem::create_directory(dir.file("output.txt"));
+    far.Script({{kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
+    EXPECT_EQ(Status(), "-1,-1\r\n");
+    EXPECT_FALSE(file_exists(dir.file("request.cfg.job")));
 }

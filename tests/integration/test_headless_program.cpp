@@ -1,23 +1,33 @@
 // The program itself, headless, as the host application meets it: a process
 // with its own start directory, a simulated terminal on a pty, request files
 // in, output and status files out, a clean stop on SIGTERM.
+#include "engine/IniFile.h"
 #include "platform/Clock.h"
+#include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/TextLines.h"
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
+#include "support/FarSide.h"
 #include "support/LogMessages.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 
 using namespace kelmora;
 using namespace kelmora::testing;
+using namespace kelmora::literals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -49,7 +59,7 @@ protected:
     std::vector<std::string> Log() const {
         return LogMessages(read_file(dir.file("errorlog.txt")).value_or(""));
     }
-    bool Logged(const std::string& message) const {
+    bool Logged(std::string_view message) const {
         const auto log = Log();
         return std::find(log.begin(), log.end(), message) != log.end();
     }
@@ -103,18 +113,127 @@ TEST_F(Headless, ASecondCopyExitsWithMinusOneAndTheFirstGoesOn) {
     EXPECT_EQ(first->Wait(10000), 0);
 }
 
-TEST_F(Headless, AStopDuringAJobLetsTheJobFinishFirst) {
+TEST_F(Headless, AStopDuringAJobEndsItAfterTheCurrentCommand) {
     auto kelmora = Start();
     ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
-    // C is followed by three seconds of pause: the stop comes in the middle.
+    // C is followed by three seconds of pause: the stop comes in the middle,
+    // and S is never sent.
     ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nC\r\nS\r\n"));
     ASSERT_TRUE(WaitFor([&] { return !file_exists(DataFile("request.cfg")); }));
     sleep_ms(500);
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(20000), 0);
-    EXPECT_EQ(read_file(DataFile("rexcom.sta")), "2,1\r\n");
+    EXPECT_EQ(read_file(DataFile("rexcom.sta")), "-1,-1\r\n");
+    EXPECT_FALSE(file_exists(DataFile("output.txt")));
+    EXPECT_FALSE(file_exists(DataFile("request.cfg.job")));
     const auto log = Log();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], "2,1");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], std::string("Úloha nedokončena: program končí"_cp));
+    EXPECT_EQ(log[log.size() - 2], "-1,-1");
     EXPECT_EQ(log.back(), "Stop programu");
+}
+
+TEST_F(Headless, RequestFilesThatCannotBeTakenAreSetAsideAndServiceGoesOn) {
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    const std::string request = DataFile("request.cfg");
+    const auto gone = [&] {
+        return !std::filesystem::exists(std::filesystem::symlink_status(request));
+    };
+    const auto failures = [&] {
+        const auto log = Log();
+        return std::count(log.begin(), log.end(), "-1,-1");
+    };
+    const std::vector<std::function<void()>> bad = {
+        [&] { ASSERT_EQ(mkfifo(request.c_str(), 0600), 0); },
+        [&] { ASSERT_EQ(symlink("/dev/zero", request.c_str()), 0); },
+        [&] { ASSERT_TRUE(write_file(request, std::string(2 << 20, '\n'))); },
+        [&] { std::filesystem::create_directory(request); },
+    };
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        const auto before = failures();
+        bad[i]();
+        ASSERT_TRUE(WaitFor([&] { return gone() && failures() == before + 1; })) << i;
+        EXPECT_EQ(read_file(DataFile("rexcom.sta")), "-1,-1\r\n");
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(request + ".bad")));
+    }
+    // Stamped an hour ahead by a host whose clock runs fast: taken all the same.
+    ASSERT_TRUE(write_file(request + ".part", "TERM1\r\nS\r\n"));
+    std::filesystem::last_write_time(
+        request + ".part", std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+    std::filesystem::rename(request + ".part", request);
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+    // A line of only a NUL is a failed command, never an empty frame.
+    // The job ends there; the records are those of the last command sent.
+    ASSERT_TRUE(write_file(request, "TERM1\r\n\0\r\nS\r\n"s));
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "0,1\r\n"; }));
+    EXPECT_TRUE(Logged("Příkaz se znakem NUL nebyl odeslán"_cp));
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+}
+
+TEST_F(Headless, AConfigurationFileThatIsNoFileStillStartsAndStops) {
+    ASSERT_EQ(mkfifo(dir.file("fifo.ini").c_str(), 0600), 0);
+    for (const std::string& config : {dir.file("fifo.ini"), std::string("/dev/zero")}) {
+        remove_file(dir.file("errorlog.txt"));
+        ChildProcess kelmora(KELMORA_PROGRAM, {"--headless", "--config", config}, dir.str(),
+                             {"XDG_RUNTIME_DIR=" + dir.str()}, dir.file("stderr.txt"));
+        ASSERT_TRUE(WaitFor([&] {
+            return Logged(std::string("Konfiguraci nelze načíst ze souboru "_cp) + config +
+                          std::string(": použita výchozí konfigurace"_cp));
+        })) << config;
+        kelmora.Signal(SIGTERM);
+        EXPECT_EQ(kelmora.Wait(10000), 0) << config;
+    }
+}
+
+TEST_F(Headless, ANegativeWaitForDataIsKeptFinite) {
+    // The terminal acknowledges P and sends nothing more.
+    PtyPair pty;
+    FarSide far(pty);
+    far.Script({{{0x06}}, {{0x06}}});
+    ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, pty.path()}}));
+    ASSERT_TRUE(WriteIniValue(dir.file("kelmora.ini"), "Konfigurace", "Cekani_na_data", "-1"));
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    EXPECT_TRUE(Logged("Cekani_na_data=-1 mimo rozsah: použito 0"_cp));
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nP\r\n"));
+    ASSERT_TRUE(WaitFor([&] {
+        return read_file(DataFile("rexcom.sta")) == "1,0\r\n" && Logged("1,0") &&
+               Log().back() == "1,0" && !file_exists(DataFile("request.cfg.job"));
+    }));
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+}
+
+TEST_F(Headless, AJobKilledMidwayIsReportedAtTheNextStartAndNeverRunAgain) {
+    auto first = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    std::string job = "TERM1\r\n";
+    for (int i = 0; i < 200; ++i) {
+        job += "N\r\n"; // some seconds of commands
+    }
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), job));
+    ASSERT_TRUE(WaitFor([&] { return Logged("1,0"); }));
+    first->Signal(SIGKILL);
+    first->Wait(10000);
+    EXPECT_EQ(read_file(DataFile("request.cfg.job")), job);
+    EXPECT_EQ(read_file(DataFile("rexcom.sta")), "1,0\r\n");
+
+    const std::size_t before = Log().size();
+    auto second = Start();
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "-1,-1\r\n"; }));
+    EXPECT_FALSE(file_exists(DataFile("request.cfg.job")));
+    second->Signal(SIGTERM);
+    EXPECT_EQ(second->Wait(10000), 0);
+    // Whatever the terminal makes of a line cut by the kill, nothing of the
+    // job goes out again: its only trace is the failure pair.
+    const auto log = Log();
+    const std::vector<std::string> run(log.begin() + static_cast<long>(before), log.end());
+    ASSERT_GE(run.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(run.end() - 3, run.end()),
+              (std::vector<std::string>{std::string("Úloha ze souboru požadavků nebyla "
+                                                    "dokončena, znovu se nespouští"_cp),
+                                        "-1,-1", "Stop programu"}));
+    EXPECT_EQ(std::count(run.begin(), run.end(), "1,0"), 0);
 }

@@ -32,6 +32,11 @@ TEST(CommandLineShape, ClassifiedByLengthAndLetter) {
         EXPECT_EQ(ClassifyCommandLine(line), c.expected) << c.letter << " x " << c.length;
     }
     EXPECT_EQ(ClassifyCommandLine(" "), LineShape::OneFrame);
+    // A NUL would end the frame early, wherever it stands.
+    for (const std::string_view line :
+         {std::string_view("\0", 1), std::string_view("S\0X", 3), std::string_view("N\0", 2)}) {
+        EXPECT_EQ(ClassifyCommandLine(line), LineShape::HoldsNul);
+    }
 }
 
 // A line whose every character tells its own position, so a misplaced

@@ -10,15 +10,18 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 using namespace kelmora;
 using kelmora::testing::TempDir;
+using namespace std::string_literals;
 
 namespace {
 
@@ -178,6 +181,64 @@ TEST(Configuration, CfgBinaryShorterThanARecordGivesTheWholeDefaultRecord) {
     }
     EXPECT_EQ(from_text(config_with("Cfg_binary=" + lower + "\r\n")).Record.ToBytes(), custom);
 }
+
+TEST(Configuration, DamagedValuesGiveTheirDefaultsAndAreNoted) {
+    std::string custom = CfgRecord::Defaults().ToBytes();
+    custom[0] = 7;
+    const std::string hex = EncodeBinaryValue(custom);
+    std::string notHex = hex;
+    notHex[20] = 'G';
+    struct Case {
+        const char* name;
+        std::string keys;
+        std::function<bool(const Configuration&)> holds;
+    };
+    const Case cases[] = {
+        {"a record that is not hexadecimal", "Cfg_binary=" + notHex,
+         [](const Configuration& c) { return c.Record == CfgRecord::Defaults(); }},
+        {"a record too short", "Cfg_binary=" + hex.substr(0, 134),
+         [](const Configuration& c) { return c.Record == CfgRecord::Defaults(); }},
+        {"a data path with a NUL", "PATH_data=/d/victim.txt\0/data"s,
+         [](const Configuration& c) { return c.DataPath == "/start"; }},
+        {"a device with a NUL", "[Porty]\r\nCOM1=/dev/ttyS0\0x"s,
+         [](const Configuration& c) { return c.PortDevices[0].empty(); }},
+        {"a wait with a NUL", "Cekani_na_data=9\0"s,
+         [](const Configuration& c) { return c.WaitForDataMs == 200; }},
+        {"a negative wait", "Cekani_na_data=-1",
+         [](const Configuration& c) { return c.WaitForDataMs == kMinWaitForDataMs; }},
+        {"the most negative wait", "Cekani_na_data=-2147483648",
+         [](const Configuration& c) { return c.WaitForDataMs == kMinWaitForDataMs; }},
+        {"a wait over the limit", "Cekani_na_data=10001",
+         [](const Configuration& c) { return c.WaitForDataMs == kMaxWaitForDataMs; }},
+        {"the largest wait", "Cekani_na_data=2147483647",
+         [](const Configuration& c) { return c.WaitForDataMs == kMaxWaitForDataMs; }},
+    };
+    for (const Case& k : cases) {
+        const Configuration c = from_text(config_with(k.keys));
+        EXPECT_TRUE(k.holds(c)) << k.name;
+        EXPECT_EQ(c.LoadProblems.size(), 1u) << k.name;
+    }
+    // Values within their limits are nothing to note.
+    for (const char* keys : {"Cekani_na_data=0", "Cekani_na_data=10000", "PATH_data=/d"}) {
+        EXPECT_TRUE(from_text(config_with(keys)).LoadProblems.empty()) << keys;
+    }
+    EXPECT_TRUE(from_text(config_with("Cfg_binary=" + hex + "ZZ")).LoadProblems.empty());
+}
+
+#ifndef _WIN32
+TEST(Configuration, AConfigurationFileThatIsNoFileGivesTheDefaultsAtOnce) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo.ini").c_str(), 0600), 0);
+    for (const std::string& path : {dir.file("fifo.ini"), std::string("/dev/zero"), dir.str()}) {
+        const Configuration c = LoadConfiguration(path, "/start");
+        EXPECT_EQ(c.Record, CfgRecord::Defaults()) << path;
+        EXPECT_EQ(c.DataPath, "/start") << path;
+        ASSERT_EQ(c.LoadProblems.size(), 1u) << path;
+        EXPECT_NE(c.LoadProblems[0].find(path), std::string::npos);
+    }
+    EXPECT_TRUE(LoadConfiguration(dir.file("missing.ini"), "/start").LoadProblems.empty());
+}
+#endif
 
 TEST(Configuration, DerivedValues) {
     CfgRecord r = CfgRecord::Defaults();

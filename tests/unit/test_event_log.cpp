@@ -77,5 +77,7 @@ TEST(StatusFile, UnwritableStatusFileStillLogsAndShows) {
     EXPECT_FALSE(WriteStatusFile(dir.file("missing"), 1, 0));
     ReportStatus(log, console, dir.file("missing"), 1, 0);
     EXPECT_EQ(console.panels.at(1), "1,0");
-    EXPECT_EQ(read_file(log.Path()), "07/03/2013 09:05:03 - 1,0\r\n");
+    EXPECT_EQ(read_file(log.Path()), "07/03/2013 09:05:03 - 1,0\r\n"
+                                     "07/03/2013 09:05:03 - Nelze zapsat soubor " +
+                                         join_path(dir.file("missing"), "rexcom.sta") + "\r\n");
 }

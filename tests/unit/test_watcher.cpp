@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -25,6 +27,13 @@ bool PumpUntil(HandOver& handOver, Done done) {
 }
 
 struct WatcherFixture : ::testing::Test {
+    // Runs the main thread's side for `ms`; true as soon as `done` holds.
+    template <typename Done>
+    bool PumpUntilOrAfter(std::uint32_t ms, Done done) {
+        return WaitUntil(
+            done, ms, [&] { handOver.RunPending(); }, 1);
+    }
+
     TempDir dir;
     SharedFlags flags;
     HandOver handOver;
@@ -103,13 +112,42 @@ TEST_F(WatcherFixture, ManualRunHoldsBothChecksOff) {
     ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
 }
 
-TEST_F(WatcherFixture, AYoungFileWaitsUntilItHasSettled) {
-    auto watcher = Start({2, 400});
-    ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
-    const std::uint32_t written = tick_ms();
-    ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
-    // File stamps may be coarser than the tick; allow for one step of them.
-    EXPECT_GE(elapsed_ms(written), 300u);
+TEST_F(WatcherFixture, AFileIsTakenOnceUnchangedForTheSettleTimeWhateverItsStamp) {
+    // A host on a share whose clock runs ahead or behind stamps its files in
+    // the future or the past; only a change between two looks counts.
+    for (const auto offset : {std::chrono::hours(1), -std::chrono::hours(1)}) {
+        SCOPED_TRACE(offset.count());
+        processed = 0;
+        std::string taken;
+        WatcherWork work;
+        work.processRequestFile = [&](const std::string& path) {
+            taken = read_file(path).value_or("?");
+            remove_file(path);
+            ++processed;
+        };
+        work.retestTerminals = [] {};
+        THlidac watcher(dir.file("request.cfg"), flags, handOver, std::move(work), {2, 400});
+        watcher.Resume();
+        const auto stampFile = [&] {
+            std::filesystem::last_write_time(std::filesystem::path(dir.file("request.cfg")),
+                                             std::filesystem::file_time_type::clock::now() +
+                                                 offset);
+        };
+        // Still being written: a line every 100 ms for a second.
+        std::string content;
+        std::uint32_t lastChange = 0;
+        for (int i = 0; i < 10; ++i) {
+            content += "N\r\n";
+            ASSERT_TRUE(write_file(dir.file("request.cfg"), content));
+            stampFile();
+            lastChange = tick_ms();
+            ASSERT_FALSE(PumpUntilOrAfter(100, [&] { return processed > 0; }))
+                << "taken while still being written";
+        }
+        ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
+        EXPECT_GE(elapsed_ms(lastChange), 390u);
+        EXPECT_EQ(taken, content);
+    }
 }
 
 TEST_F(WatcherFixture, SuspendHoldsTheLoopAndTerminateEndsIt) {
