@@ -168,6 +168,17 @@ bool file_exists(std::string_view path) {
     return stat(system_path(path).c_str(), &st) == 0;
 }
 
+bool make_directories(std::string_view path) {
+    const std::string system = system_path(path);
+    for (std::size_t slash = system.find('/', 1); slash != std::string::npos;
+         slash = system.find('/', slash + 1)) {
+        mkdir(system.substr(0, slash).c_str(), 0755);
+    }
+    mkdir(system.c_str(), 0755);
+    struct stat st {};
+    return stat(system.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool remove_file(std::string_view path) {
     return std::remove(system_path(path).c_str()) == 0;
 }

@@ -165,6 +165,18 @@ bool file_exists(std::string_view path) {
     return true;
 }
 
+bool make_directories(std::string_view path) {
+    const std::string whole(path);
+    // A drive ("C:") or a share's root refuses to be created, harmlessly.
+    for (std::size_t separator = whole.find_first_of("\\/", 1); separator != std::string::npos;
+         separator = whole.find_first_of("\\/", separator + 1)) {
+        CreateDirectoryA(whole.substr(0, separator).c_str(), nullptr);
+    }
+    CreateDirectoryA(whole.c_str(), nullptr);
+    const DWORD attributes = GetFileAttributesA(whole.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool remove_file(std::string_view path) {
     return DeleteFileA(std::string(path).c_str()) != 0;
 }

@@ -16,6 +16,8 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
             parsed.options.configFile = arguments[++i];
         } else if (a.rfind("--config=", 0) == 0 && a.size() > 9) {
             parsed.options.configFile = a.substr(9);
+        } else if (a == "--version") {
+            parsed.options.version = true;
         } else if (a == "--help" || a == "-h") {
             parsed.options.help = true;
         } else {
@@ -30,6 +32,7 @@ std::string ProgramUsage() {
     return "usage: kelmora [--headless] [--config FILE]\n"
            "  --headless     run without a window; messages go to standard error\n"
            "  --config FILE  the configuration file (default: the executable's path with .ini)\n"
+           "  --version      the version\n"
            "  --help         this text\n";
 }
 

@@ -1,5 +1,5 @@
 // The program's command line:
-//   kelmora [--headless] [--config FILE]
+//   kelmora [--headless] [--config FILE] [--version] [--help]
 // --headless runs without a window (servers, tests); --config names the INI
 // file instead of the one beside the executable.
 #pragma once
@@ -14,6 +14,7 @@ struct ProgramOptions {
     bool headless = false;
     std::optional<std::string> configFile; // as given, in the system's encoding
     bool help = false;
+    bool version = false;
 };
 
 // The options, or the message for a command line that is not understood.

@@ -4,6 +4,7 @@
 #include "platform/ExecutablePath.h"
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramOptions.h"
+#include "Version.h"
 #ifdef KELMORA_WITH_WINDOW
 #include "shell/window/GuiProgram.h"
 #endif
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
     }
     if (parsed.options.help) {
         std::cout << ProgramUsage();
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << "kelmora " << kVersion << '\n';
         return 0;
     }
 #ifdef _WIN32

@@ -127,6 +127,11 @@ std::vector<Option> option_table(CommandLine& result, Pending& p) {
              result.help = true;
              return std::string();
          }},
+        {"--version", false,
+         [&](auto&, auto&) {
+             result.version = true;
+             return std::string();
+         }},
         {"--terminal", true,
          [&](const std::string& name, const std::string& value) {
              const auto colon = value.find(':');
@@ -335,7 +340,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             return result;
         }
     }
-    if (result.help) {
+    if (result.help || result.version) {
         return result;
     }
 
@@ -473,6 +478,7 @@ Other:
   --trace FILE            write one line per frame received and sent: time in
                           ms, RX or TX, address, what it was, bytes in hex
   --help                  show this text
+  --version               show the version
 
 Exit status: 0 after a clean stop, 1 when the line cannot be opened or fails,
 2 for a bad option.

@@ -11,6 +11,7 @@ namespace kelmora::sim {
 struct CommandLine {
     SimOptions options;
     bool help = false;
+    bool version = false;
     std::string error; // a message for the user; empty when the line was good
 };
 

@@ -3,6 +3,7 @@
 // SIGTERM.
 #include "sim/Options.h"
 #include "sim/Simulator.h"
+#include "Version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
     }
     if (command_line.help) {
         std::fputs(usage_text().c_str(), stdout);
+        return 0;
+    }
+    if (command_line.version) {
+        std::printf("tobrin-sim %s\n", kelmora::kVersion);
         return 0;
     }
 

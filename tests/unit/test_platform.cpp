@@ -147,6 +147,14 @@ TEST(Files, ReplaceWriteAppendRemove) {
     EXPECT_FALSE(file_exists(path));
     EXPECT_FALSE(file_stamp(path));
     EXPECT_FALSE(write_file(dir.file("missing/dir.txt"), "x"));
+
+    // Every missing level is made; an existing one, or a file in the way, is
+    // reported as it stands.
+    const std::string nested = join_path(join_path(dir.file("a\xE8"), "b"), "c");
+    EXPECT_TRUE(make_directories(nested));
+    EXPECT_TRUE(make_directories(nested));
+    EXPECT_TRUE(write_file(join_path(nested, "f"), "x"));
+    EXPECT_FALSE(make_directories(join_path(nested, "f")));
 }
 
 #ifndef _WIN32
