@@ -9,18 +9,21 @@ FUZZ_BUILD  := build/fuzz
 WIN_BUILD   := build/windows
 WIN_TEST_BUILD := build/windows-tests
 WINE_DIR    := build/wine
+RELEASE_BUILD := build/release
+PACKAGE_DIR := build/packages
 FUZZ_SECONDS ?= 10
 GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build, the tests and the tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
-            libbenchmark-dev qt6-base-dev g++-mingw-w64-x86-64
+            libbenchmark-dev qt6-base-dev g++-mingw-w64-x86-64 \
+            dpkg-dev lintian shellcheck systemd wixl msitools
 # And what the Windows tests add: Wine (64-bit only) and the locale data for
 # its Windows-1250 code page. Installed by test-windows, not by deps.
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
 
 .PHONY: deps deps-windows build build-windows test test-native test-windows fuzz fuzz-build demo \
-        bench format clean screenshots
+        bench format clean screenshots package test-packages
 
 deps deps-windows: LIST = $(if $(filter deps-windows,$@),$(WIN_PACKAGES),$(PACKAGES))
 deps deps-windows:
@@ -52,11 +55,27 @@ test-native:
 
 # Cross-builds the core for Windows (mingw-w64, static) so its Windows code
 # keeps compiling; test-windows builds and runs its tests.
-build-windows:
-	cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF \
-	      -DKELMORA_GUI=OFF >/dev/null
+	      -DKELMORA_GUI=OFF -DKELMORA_PACKAGE_DIR=$(CURDIR)/$(PACKAGE_DIR) >/dev/null
+build-windows:
+	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora_core
+
+# The Debian package from a release build, the portable zip and the MSI from
+# the Windows build, into build/packages/ (packaging/).
+# The Linux build takes Debian's hardening flags (all of them; -Wdate-time
+# aside, the About page shows the build date) and strips the debugging data.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+package: deps
+	cmake -S . -B $(RELEASE_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_WERROR=ON \
+	      -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS | sed 's/-Wdate-time//') $$($(DEB_FLAGS) CXXFLAGS)" \
+	      -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)" \
+	      -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_PACKAGE_DIR=$(CURDIR)/$(PACKAGE_DIR) \
+	      -DKELMORA_PACKAGE_TESTS=ON -DKELMORA_WINE_DIR=$(CURDIR)/$(WINE_DIR) >/dev/null
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target package-deb
+	$(WIN_CONFIGURE)
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target package-zip package-msi
 
 # The Windows build with its tests, run under Wine (tests/wine/): the core's
 # tests, the serial line over COM ports wired to ptys, and kelmora.exe itself
@@ -74,9 +93,16 @@ test-windows: deps deps-windows
 	@cd $(WIN_TEST_BUILD) && ctest --output-on-failure -j $(JOBS); status=$$?; \
 	    WINEPREFIX=$(CURDIR)/$(WINE_DIR)/prefix wineserver -k 2>/dev/null; exit $$status
 
+# The packages installed the way users do (tests/packaging/).
+test-packages: package deps-windows
+	tests/wine/prepare-prefix.sh $(WINE_DIR)
+	@cd $(RELEASE_BUILD) && ctest --output-on-failure -j $(JOBS); status=$$?; \
+	    WINEPREFIX=$(CURDIR)/$(WINE_DIR)/prefix wineserver -k 2>/dev/null; exit $$status
+
 test: deps
 	$(MAKE) --no-print-directory test-native
 	$(MAKE) --no-print-directory test-windows
+	$(MAKE) --no-print-directory test-packages
 	$(MAKE) --no-print-directory fuzz
 
 fuzz-build:

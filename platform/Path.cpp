@@ -23,6 +23,12 @@ std::string join_path(std::string_view directory, std::string_view name) {
 
 #ifdef _WIN32
 
+bool is_absolute_path(std::string_view path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    return (!path.empty() && separator(path[0])) ||
+           (path.size() >= 3 && path[1] == ':' && separator(path[2]));
+}
+
 std::string system_path(std::string_view path) {
     return std::string(path);
 }
@@ -38,6 +44,10 @@ bool change_directory(std::string_view path) {
 }
 
 #else
+
+bool is_absolute_path(std::string_view path) {
+    return !path.empty() && path[0] == '/';
+}
 
 std::string system_path(std::string_view path) {
     return utf8_from_cp1250(path);

@@ -15,6 +15,10 @@ inline constexpr char kPathSeparator = '/';
 
 std::string join_path(std::string_view directory, std::string_view name);
 
+// Whether the path names the same file from any current directory ("/x";
+// on Windows "C:\x", "\\server\x" and "\x").
+bool is_absolute_path(std::string_view path);
+
 // The form a system call takes: UTF-8 on POSIX, the bytes themselves for the
 // Windows ANSI calls.
 std::string system_path(std::string_view path);

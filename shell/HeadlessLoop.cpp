@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 #include "platform/Clock.h"
+#include "shell/ServiceWatchdog.h"
 
 #include <chrono>
 
@@ -67,6 +68,7 @@ void HeadlessLoop::RunDueTimers() {
         }
     }
     if (watchdog) {
+        ServiceWatchdogTick(engine_.Flags(), engine_.Busy());
         engine_.Timer1Timer();
     }
     if (display) {

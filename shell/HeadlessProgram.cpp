@@ -6,6 +6,7 @@
 #include "platform/StopSignal.h"
 #include "shell/HeadlessConsole.h"
 #include "shell/HeadlessLoop.h"
+#include "shell/ServiceWatchdog.h"
 
 #include <iostream>
 
@@ -39,9 +40,11 @@ int RunHeadless(const std::string& iniPath) {
     engine.StartWatcher(engine.Config().RequestFile);
     loop.EnableWatchdog(true);
     console.ShowBalloon("Kelmora 2013", "Start programu", 500);
+    ServiceStartupDone();
 
     loop.Run();
 
+    ServiceShutdownBegins();
     mark.Release();
     loop.EnableWatchdog(false);
     engine.Shutdown();

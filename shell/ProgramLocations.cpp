@@ -1,6 +1,7 @@
 #include "shell/ProgramLocations.h"
 
 #include "engine/Configuration.h"
+#include "platform/Files.h"
 #include "platform/Path.h"
 
 namespace kelmora {
@@ -19,7 +20,10 @@ ProgramLocations ResolveProgramLocations(const std::optional<std::string>& confi
     locations.startDirectory = installed->logDirectory;
     locations.directoriesToCreate.push_back(installed->logDirectory);
     if (configOption) {
-        locations.iniPath = *configOption;
+        // The program moves into its start directory; the file stays put.
+        locations.iniPath = is_absolute_path(*configOption)
+                                ? *configOption
+                                : join_path(currentDirectory, *configOption);
     } else {
         locations.iniPath = join_path(installed->configDirectory, "kelmora.ini");
         if (installed->configDirectory != installed->logDirectory) {
@@ -27,6 +31,16 @@ ProgramLocations ResolveProgramLocations(const std::optional<std::string>& confi
         }
     }
     return locations;
+}
+
+void EnterStartDirectory(ProgramLocations& locations) {
+    for (const std::string& directory : locations.directoriesToCreate) {
+        make_directories(directory);
+    }
+    if (locations.startDirectory != current_directory() &&
+        !change_directory(locations.startDirectory)) {
+        locations.startDirectory = current_directory();
+    }
 }
 
 } // namespace kelmora

@@ -1,15 +1,17 @@
 // Program entry: the options, then the life cycle with a window or without.
-#include "engine/Configuration.h"
+#include "Version.h"
 #include "platform/Cp1250.h"
 #include "platform/ExecutablePath.h"
+#include "platform/Path.h"
 #include "shell/HeadlessProgram.h"
+#include "shell/ProgramLocations.h"
 #include "shell/ProgramOptions.h"
-#include "Version.h"
 #ifdef KELMORA_WITH_WINDOW
 #include "shell/window/GuiProgram.h"
 #endif
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,14 +31,17 @@ int main(int argc, char** argv) {
         std::cout << "kelmora " << kVersion << '\n';
         return 0;
     }
-#ifdef _WIN32
-    const std::string configFile = parsed.options.configFile.value_or("");
-#else
+    std::optional<std::string> configFile = parsed.options.configFile;
+#ifndef _WIN32
     // Paths from the command line are the system's UTF-8; inside, Windows-1250.
-    const std::string configFile = cp1250_from_utf8(parsed.options.configFile.value_or(""));
+    if (configFile) {
+        configFile = cp1250_from_utf8(*configFile);
+    }
 #endif
-    const std::string iniPath =
-        !configFile.empty() ? configFile : ConfigurationFilePath(executable_path());
+    ProgramLocations locations = ResolveProgramLocations(
+        configFile, executable_path(), process_environment(), current_directory());
+    EnterStartDirectory(locations);
+    const std::string& iniPath = locations.iniPath;
 #ifdef KELMORA_WITH_WINDOW
     if (!parsed.options.headless) {
         if (const auto missing = MissingDisplayForWindow()) {

@@ -1,9 +1,9 @@
 // tobrin-sim: Tobrin meal terminals on a pseudo-terminal or a serial device.
 // Prints the path Kelmora should open, then serves the line until SIGINT or
 // SIGTERM.
+#include "Version.h"
 #include "sim/Options.h"
 #include "sim/Simulator.h"
-#include "Version.h"
 
 #include <csignal>
 #include <cstdio>

@@ -26,7 +26,10 @@ trap 'rm -rf "$work"' EXIT
 root=$work/root
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || date +%s)}
 
-DESTDIR=$root cmake --install "$build" --prefix /usr --strip >/dev/null
+DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+# As dh_strip does it: no debugging data, no compiler notes.
+strip --remove-section=.comment --remove-section=.note "$root"/usr/bin/*
+gzip -9n "$root"/usr/share/man/man1/*.1
 
 install -D -m 0644 "$here/kelmora.ini" "$root/etc/kelmora/kelmora.ini"
 install -D -m 0644 "$here/kelmora.service" "$root/lib/systemd/system/kelmora.service"

@@ -16,11 +16,14 @@
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 
@@ -49,11 +52,13 @@ protected:
     std::string Data() const { return join_path(dir.str(), "data"); }
     std::string DataFile(const char* name) const { return join_path(Data(), name); }
 
-    std::unique_ptr<ChildProcess> Start(const char* errorFile = "stderr.txt") {
+    std::unique_ptr<ChildProcess> Start(const char* errorFile = "stderr.txt",
+                                        std::vector<std::string> environment = {}) {
+        environment.push_back("XDG_RUNTIME_DIR=" + dir.str());
         return std::make_unique<ChildProcess>(
             KELMORA_PROGRAM,
             std::vector<std::string>{"--headless", "--config", dir.file("kelmora.ini")}, dir.str(),
-            std::vector<std::string>{"XDG_RUNTIME_DIR=" + dir.str()}, dir.file(errorFile));
+            environment, dir.file(errorFile));
     }
 
     std::vector<std::string> Log() const {
@@ -236,4 +241,35 @@ TEST_F(Headless, AJobKilledMidwayIsReportedAtTheNextStartAndNeverRunAgain) {
                                                     "dokončena, znovu se nespouští"_cp),
                                         "-1,-1", "Stop programu"}));
     EXPECT_EQ(std::count(run.begin(), run.end(), "1,0"), 0);
+}
+
+// Run as a notify service, the program says when its start-up is done, feeds
+// the service manager's watchdog at its own watchdog tick (every 10 s) while
+// its watcher lives, and says when it stops.
+TEST_F(Headless, TellsTheServiceManagerReadyWatchdogAndStopping) {
+    const std::string socketPath = dir.file("notify");
+    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    std::vector<std::string> received;
+    const auto receivedState = [&](const std::string& state) {
+        char buffer[256];
+        for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) {
+            received.emplace_back(buffer, static_cast<std::size_t>(n));
+        }
+        return std::find(received.begin(), received.end(), state) != received.end();
+    };
+
+    auto kelmora = Start("stderr.txt", {"NOTIFY_SOCKET=" + socketPath});
+    ASSERT_TRUE(WaitFor([&] { return receivedState("READY=1\nSTATUS=Start programu"); }));
+    EXPECT_TRUE(Logged("TERM 1 SLAVE")) << "ready before the start-up was done";
+    EXPECT_TRUE(WaitFor([&] { return receivedState("WATCHDOG=1"); }));
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+    EXPECT_TRUE(receivedState("STOPPING=1\nSTATUS=Stop programu"));
+    close(fd);
 }

@@ -1,0 +1,26 @@
+#include "shell/ServiceWatchdog.h"
+
+#include "engine/SharedFlags.h"
+#include "platform/ServiceNotify.h"
+
+namespace kelmora {
+
+bool WatcherAlive(std::int32_t ticksSinceLastTick, bool watcherBusy, bool jobInProgress) {
+    return ticksSinceLastTick > 0 || (watcherBusy && jobInProgress);
+}
+
+void ServiceStartupDone() {
+    notify_service("READY=1\nSTATUS=Start programu");
+}
+
+void ServiceWatchdogTick(const SharedFlags& flags, bool jobInProgress) {
+    if (WatcherAlive(flags.WatchdogTicks, flags.WatcherBusy, jobInProgress)) {
+        notify_service("WATCHDOG=1");
+    }
+}
+
+void ServiceShutdownBegins() {
+    notify_service("STOPPING=1\nSTATUS=Stop programu");
+}
+
+} // namespace kelmora

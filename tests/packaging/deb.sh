@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The Debian package, unpacked into a scratch root as dpkg would lay it out:
+#
+#   deb.sh contents  the files, the conffile, the dependencies, --version
+#   deb.sh job       a whole job with the unpacked kelmora --headless and the
+#                    shipped conffile against the unpacked tobrin-sim
+#   deb.sh unit      systemd-analyze verify, and an exposure of 2.5 or less
+#   deb.sh lintian   no error and no warning
+#   deb.sh scripts   the maintainer scripts pass sh -n and shellcheck
+#
+# From the environment: KELMORA_DEB, KELMORA_VERSION, WORK.
+set -euo pipefail
+
+mode=${1:-}
+for v in KELMORA_DEB KELMORA_VERSION WORK; do
+    [ -n "${!v:-}" ] || { echo "deb.sh: $v is not set" >&2; exit 2; }
+done
+WORK=$WORK/$mode
+export TOBRIN_SIM=$WORK/root/usr/bin/tobrin-sim
+# shellcheck source=job.sh
+. "$(dirname "$0")/job.sh"
+[ -f "$KELMORA_DEB" ] || fail "$KELMORA_DEB is missing: make package builds it"
+
+rm -rf "$WORK"
+mkdir -p "$WORK"
+root=$WORK/root
+dpkg-deb -x "$KELMORA_DEB" "$root"
+dpkg-deb -e "$KELMORA_DEB" "$WORK/DEBIAN"
+
+case "$mode" in
+contents)
+    for f in usr/bin/kelmora usr/bin/tobrin-sim etc/kelmora/kelmora.ini \
+        lib/systemd/system/kelmora.service usr/share/applications/kelmora.desktop \
+        usr/share/doc/kelmora/copyright usr/share/doc/kelmora/changelog.gz \
+        usr/share/man/man1/kelmora.1.gz usr/share/man/man1/tobrin-sim.1.gz; do
+        [ -e "$root/$f" ] || fail "the package has no /$f"
+    done
+    [ "$(cat "$WORK/DEBIAN/conffiles")" = /etc/kelmora/kelmora.ini ] ||
+        fail "the conffiles are: $(cat "$WORK/DEBIAN/conffiles")"
+    depends=$(dpkg-deb -f "$KELMORA_DEB" Depends)
+    for d in libqt6widgets6 libstdc++6 adduser qt6-translations-l10n; do
+        [[ ", $depends," == *", $d"[\ ,]* ]] || fail "Depends lacks $d: $depends"
+    done
+    expect_version kelmora "$root/usr/bin/kelmora"
+    expect_version tobrin-sim "$root/usr/bin/tobrin-sim"
+    echo "deb.sh: $(dpkg-deb -c "$KELMORA_DEB" | grep -vc '/$') files; Depends: $depends"
+    ;;
+job)
+    # The shipped conffile, with the data directory and the example port
+    # line pointed at this test's directory and simulator.
+    data=$WORK/data
+    mkdir -p "$data"
+    sed -e "s|^PATH_data=.*|PATH_data=$data|" -e 's|^;\[Porty\]|[Porty]|' \
+        -e "s|^;COM1=.*|COM1=$WORK/ttyTOBRIN|" "$root/etc/kelmora/kelmora.ini" >"$WORK/kelmora.ini"
+    grep -q "^COM1=$WORK/ttyTOBRIN" "$WORK/kelmora.ini" || fail "the conffile has no COM1 example"
+    start_sim "$WORK/ttyTOBRIN"
+    mkdir -p "$WORK/start"
+    cd "$WORK/start"
+    start_program env XDG_RUNTIME_DIR="$WORK" "$root/usr/bin/kelmora" --headless \
+        --config "$WORK/kelmora.ini"
+    wait_ready "$WORK/start/errorlog.txt"
+    run_job "$data"
+    stop_program
+    echo "deb.sh: the unpacked kelmora ran a job against the unpacked tobrin-sim"
+    ;;
+unit)
+    # verify resolves the unit's dependencies and its ExecStart inside the
+    # root, so the root gets the system's own units beside the package's.
+    mkdir -p "$root/usr/lib/systemd"
+    cp -r /lib/systemd/system "$root/usr/lib/systemd/"
+    cp "$root/lib/systemd/system/kelmora.service" "$root/usr/lib/systemd/system/"
+    # (--man=no: the unit's manual page is in the package, not on this machine.)
+    findings=$(systemd-analyze verify --man=no --root="$root" kelmora.service 2>&1) ||
+        fail "systemd-analyze verify: $findings"
+    [ -z "$findings" ] || fail "systemd-analyze verify: $findings"
+    unit=$root/lib/systemd/system/kelmora.service
+    report=$(systemd-analyze security --offline=yes --no-pager "$unit" 2>&1) ||
+        fail "systemd-analyze security: $report"
+    score=$(sed -n 's/.*Overall exposure level for kelmora.service: \([0-9.]*\).*/\1/p' <<<"$report")
+    [ -n "$score" ] || fail "no exposure level in: $report"
+    awk -v s="$score" 'BEGIN { exit !(s <= 2.5) }' ||
+        fail "exposure level $score is above 2.5: $(grep '✗' <<<"$report")"
+    echo "deb.sh: kelmora.service verified; exposure level $score"
+    ;;
+lintian)
+    findings=$(lintian --no-tag-display-limit "$KELMORA_DEB" 2>&1) || true
+    if grep -q '^[EW]:' <<<"$findings"; then
+        fail "lintian: $findings"
+    fi
+    echo "deb.sh: lintian found no error and no warning${findings:+ ($(grep -c . <<<"$findings") notes)}"
+    ;;
+scripts)
+    for s in postinst prerm postrm; do
+        sh -n "$WORK/DEBIAN/$s" || fail "sh -n $s"
+        shellcheck -s sh "$WORK/DEBIAN/$s" || fail "shellcheck $s"
+    done
+    echo "deb.sh: postinst, prerm and postrm pass sh -n and shellcheck"
+    ;;
+*)
+    echo "usage: deb.sh contents|job|unit|lintian|scripts" >&2
+    exit 2
+    ;;
+esac

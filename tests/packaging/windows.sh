@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The Windows packages under Wine, against tobrin-sim on COM1 of the tests'
+# prefix (tests/wine/prepare-prefix.sh maps it to $KELMORA_WINE_PORTS/com1):
+#
+#   windows.sh zip  unpacked: the program, the INI beside it, its file
+#                   properties; a job with the INI as shipped, run from the
+#                   unpacked folder, everything in that folder
+#   windows.sh msi  msiexec /i /qn: Program Files\Kelmora and the shortcuts;
+#                   a job with the installed kelmora.exe --headless, its
+#                   configuration and event log in %APPDATA%\Kelmora;
+#                   msiexec /x removes the program and keeps those
+#
+# From the environment: KELMORA_ZIP or KELMORA_MSI, KELMORA_VERSION,
+# TOBRIN_SIM, KELMORA_WINE_PORTS, WORK, and Wine's variables for the prefix.
+set -euo pipefail
+
+mode=${1:-}
+for v in KELMORA_VERSION TOBRIN_SIM KELMORA_WINE_PORTS WORK WINEPREFIX; do
+    [ -n "${!v:-}" ] || { echo "windows.sh: $v is not set" >&2; exit 2; }
+done
+WORK=$WORK/$mode
+# shellcheck source=job.sh
+. "$(dirname "$0")/job.sh"
+[ -x "$TOBRIN_SIM" ] || fail "$TOBRIN_SIM is missing"
+rm -rf "$WORK"
+mkdir -p "$WORK"
+
+# The prefix's own path for a Windows one, and the other way round.
+unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+windows_path() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+
+case "$mode" in
+zip)
+    [ -f "${KELMORA_ZIP:-}" ] || fail "${KELMORA_ZIP:-the zip} is missing: make package builds it"
+    unzip -q "$KELMORA_ZIP" -d "$WORK"
+    folder=$WORK/kelmora-$KELMORA_VERSION-win64
+    for f in kelmora.exe kelmora.ini README.txt; do
+        [ -f "$folder/$f" ] || fail "the zip has no $f in its folder"
+    done
+    # VERSIONINFO holds its strings in UTF-16.
+    properties=$(strings -e l "$folder/kelmora.exe")
+    for text in "$KELMORA_VERSION" "Kelmora: relay to Tobrin meal terminals" kelmora.exe; do
+        grep -qxF "$text" <<<"$properties" || fail "kelmora.exe's file properties lack '$text'"
+    done
+    expect_version kelmora wine "$folder/kelmora.exe"
+
+    start_sim "$KELMORA_WINE_PORTS/com1"
+    cd "$folder"
+    start_program wine "$folder/kelmora.exe" --headless
+    wait_ready "$folder/errorlog.txt"
+    run_job "$folder"
+    stop_program
+    echo "windows.sh: the unpacked kelmora.exe ran a job with the INI beside it"
+    ;;
+msi)
+    [ -f "${KELMORA_MSI:-}" ] || fail "${KELMORA_MSI:-the MSI} is missing: make package builds it"
+    appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+    settings=$(unix_path "$appdata\\Kelmora")
+    installed=$(unix_path 'C:\Program Files\Kelmora')
+    { [ -n "$settings" ] && [ -n "$installed" ]; } || fail "no path for %APPDATA% or Program Files"
+    # What an earlier run may have left.
+    wine msiexec /x "$KELMORA_MSI" /qn >/dev/null 2>&1 || true
+    rm -rf "$settings"
+    shortcuts() { find "$WINEPREFIX/drive_c" -name Kelmora.lnk | sort; }
+
+    wine msiexec /i "$KELMORA_MSI" /qn || fail "msiexec /i ended with $?"
+    [ -f "$installed/kelmora.exe" ] || fail "no kelmora.exe in Program Files\\Kelmora"
+    # (Windows puts them into the common folders of a per-machine install,
+    # Wine into the installing user's.)
+    grep -q "Start Menu/Programs/Kelmora.lnk" <<<"$(shortcuts)" ||
+        fail "no Start-menu shortcut: $(shortcuts)"
+    grep -qi "Programs/Startup/Kelmora.lnk" <<<"$(shortcuts)" ||
+        fail "no shortcut in the Startup folder: $(shortcuts)"
+    expect_version kelmora wine 'C:\Program Files\Kelmora\kelmora.exe'
+
+    # The operator's configuration where the installed program looks for
+    # it: the defaults, with a data directory of this test.
+    data=$WORK/data
+    mkdir -p "$data" "$settings"
+    printf '%s\r\n' "[Konfigurace]" "PATH_data=$(windows_path "$data")" >"$settings/kelmora.ini"
+    start_sim "$KELMORA_WINE_PORTS/com1"
+    cd "$WORK"
+    start_program wine 'C:\Program Files\Kelmora\kelmora.exe' --headless
+    wait_ready "$settings/errorlog.txt"
+    run_job "$data"
+    stop_program
+    [ ! -e "$WORK/errorlog.txt" ] || fail "the installed program logged into its start directory"
+
+    wine msiexec /x "$KELMORA_MSI" /qn || fail "msiexec /x ended with $?"
+    [ ! -e "$installed/kelmora.exe" ] || fail "msiexec /x left kelmora.exe"
+    [ -z "$(shortcuts)" ] || fail "msiexec /x left shortcuts: $(shortcuts)"
+    { [ -f "$settings/kelmora.ini" ] && [ -f "$settings/errorlog.txt" ]; } ||
+        fail "msiexec /x did not keep the configuration and the event log"
+    echo "windows.sh: installed, ran a job from Program Files, uninstalled, kept %APPDATA%\\Kelmora"
+    ;;
+*)
+    echo "usage: windows.sh zip|msi" >&2
+    exit 2
+    ;;
+esac
