@@ -55,11 +55,10 @@ test-native:
 
 # Cross-builds the core for Windows (mingw-w64, static) so its Windows code
 # keeps compiling; test-windows builds and runs its tests.
-WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
-	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF \
-	      -DKELMORA_GUI=OFF -DKELMORA_PACKAGE_DIR=$(CURDIR)/$(PACKAGE_DIR) >/dev/null
 build-windows:
-	$(WIN_CONFIGURE)
+	cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF \
+	      -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora_core
 
 # The Debian package from a release build, the portable zip and the MSI from
@@ -67,14 +66,14 @@ build-windows:
 # The Linux build takes Debian's hardening flags (all of them; -Wdate-time
 # aside, the About page shows the build date) and strips the debugging data.
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
-package: deps
+package: deps build-windows
 	cmake -S . -B $(RELEASE_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_WERROR=ON \
 	      -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS | sed 's/-Wdate-time//') $$($(DEB_FLAGS) CXXFLAGS)" \
 	      -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)" \
 	      -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_PACKAGE_DIR=$(CURDIR)/$(PACKAGE_DIR) \
 	      -DKELMORA_PACKAGE_TESTS=ON -DKELMORA_WINE_DIR=$(CURDIR)/$(WINE_DIR) >/dev/null
 	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target package-deb
-	$(WIN_CONFIGURE)
+	cmake -S . -B $(WIN_BUILD) -DKELMORA_PACKAGE_DIR=$(CURDIR)/$(PACKAGE_DIR) >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target package-zip package-msi
 
 # The Windows build with its tests, run under Wine (tests/wine/): the core's

@@ -5,34 +5,8 @@
 # From the caller: TOBRIN_SIM (the Linux simulator) and WORK (a scratch
 # directory). Every process started here is stopped when the script ends.
 
-pids=()
-stop_all() {
-    for pid in "${pids[@]}"; do
-        kill -INT "$pid" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-    pids=()
-}
-trap stop_all EXIT
-
-fail() {
-    echo "$(basename "$0"): $*" >&2
-    exit 1
-}
-
-# Waits up to $1 seconds for the command after it to succeed; the bound only
-# stops a hang.
-wait_for() {
-    local limit=$1 i=0
-    shift
-    until "$@"; do
-        i=$((i + 1))
-        [ "$i" -le $((limit * 10)) ] || fail "gave up waiting for: $*"
-        sleep 0.1
-    done
-}
+# shellcheck source=../support/processes.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../support/processes.sh"
 
 # One SLAVE terminal at address 1 with three seeded records, on a pty that
 # the link $1 points at. The simulator runs in the machine's own locale.

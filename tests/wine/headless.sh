@@ -33,44 +33,19 @@ done
 # The Linux programs run in the machine's own locale, not in Wine's.
 native=(env -u LC_ALL -u LOCPATH)
 
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill -INT "$pid" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-}
-trap cleanup EXIT
-
-fail() {
-    echo "headless.sh: $*" >&2
-    exit 1
-}
-
-# Waits up to $2 seconds for the command in $1 to succeed; the bound only
-# stops a hang.
-wait_for() {
-    local what=$1 limit=$2 i=0
-    until eval "$what"; do
-        i=$((i + 1))
-        [ "$i" -le $((limit * 10)) ] || fail "gave up waiting for: $what"
-        sleep 0.1
-    done
-}
+# shellcheck source=../support/processes.sh
+. "$(dirname "$0")/../support/processes.sh"
 
 # One terminal, address 1, SLAVE, with seeded records so that every run starts
 # from the same memory, paced at the line speed with its turnaround like a real
 # one (an answer that came before the frame had left would not be a test of
 # the line). $1: the link to make.
 start_sim() {
-    sim_link=$1
     "${native[@]}" "$TOBRIN_SIM" --terminal 1:slave --random 12 --seed 7 --link "$1" \
         --trace "$run/trace.txt" \
         >"$run/sim.out" 2>&1 &
     pids+=($!)
-    wait_for '[ -L "$sim_link" ]' 10
+    wait_for 10 test -L "$1"
 }
 
 # The program in $run, the data path being its start directory (defaults).
@@ -92,19 +67,25 @@ logged() {
 }
 
 # Waits until the program started with start_kelmora has classified T1.
+ready_or_ended() {
+    logged "TERM 1 SLAVE" || ! kill -0 "$started_pid" 2>/dev/null
+}
 wait_ready() {
-    wait_for 'logged "TERM 1 SLAVE" || ! kill -0 "$started_pid" 2>/dev/null' 60
+    wait_for 60 ready_or_ended
     kill -0 "$started_pid" 2>/dev/null ||
         fail "$run: the program ended at start: $(cat "$run"/*.txt 2>/dev/null)"
 }
 
 # The host's side: drops the request file and waits for the job's end, the
 # output file coming before the status pair.
+request_answered() {
+    [ ! -e "$run/request.cfg" ] && [ -e "$run/output.txt" ]
+}
 run_request() {
     rm -f "$run/output.txt"
     printf '%s\r\n' "$@" >"$run/request.part"
     mv "$run/request.part" "$run/request.cfg"
-    wait_for '[ ! -e "$run/request.cfg" ] && [ -e "$run/output.txt" ]' 60
+    wait_for 60 request_answered
 }
 
 # Stops the program as Ctrl+C does and expects a clean end.
@@ -161,8 +142,7 @@ case "$mode" in
 end-to-end)
     mkdir -p "$WORK"
     job linux
-    cleanup
-    pids=()
+    stop_all
     job windows
     for f in output.txt rexcom.sta binarni.bin; do
         [ -s "$WORK/linux-č/$f" ] || fail "the Linux build wrote no $f"
