@@ -2,10 +2,14 @@
 
 #include "engine/Configuration.h"
 #include "engine/IniFile.h"
+#include "platform/Cp1250.h"
+#include "platform/Files.h"
 
 #include <utility>
 
 namespace kelmora {
+
+using namespace kelmora::literals;
 
 namespace {
 
@@ -61,6 +65,34 @@ BuiltRecord BuildCfgRecord(const EnteredConfiguration& entered) {
     r.HighPriority = flag_byte(entered.HighPriority);
     r.DelayAddIndex = list_index_byte(entered.DelayAddIndex);
     return BuiltRecord{r, {}};
+}
+
+std::vector<SaveDoubt> DoubtsAbout(const StoredSettings& s) {
+    std::vector<SaveDoubt> doubts;
+    if (s.DataPath.empty()) {
+        doubts.push_back({std::string("Cesta (PATH) pro souborové operace je prázdná.\n"
+                                      "Soubory by se zapisovaly do kořenového adresáře.\n"
+                                      "Přesto uložit?"_cp),
+                          std::string("Uložení konfigurace: prázdná cesta pro soubory"_cp)});
+    } else if (!directory_exists(s.DataPath)) {
+        doubts.push_back(
+            {std::string("Cesta (PATH) pro souborové operace není existující adresář:\n"_cp) +
+                 s.DataPath + std::string("\nPřesto uložit?"_cp),
+             std::string("Uložení konfigurace: cesta pro soubory není adresář: "_cp) + s.DataPath});
+    }
+    if (NameText(s.Record.RequestFile).empty()) {
+        doubts.push_back({std::string("Jméno souboru požadavků na terminál je prázdné.\n"
+                                      "Požadavky nebude možné převzít.\n"
+                                      "Přesto uložit?"_cp),
+                          std::string("Uložení konfigurace: prázdné jméno souboru požadavků"_cp)});
+    }
+    if (NameText(s.Record.OutputFile).empty()) {
+        doubts.push_back({std::string("Jméno souboru výstupu z terminálu je prázdné.\n"
+                                      "Výsledky úloh nebude kam zapsat.\n"
+                                      "Přesto uložit?"_cp),
+                          std::string("Uložení konfigurace: prázdné jméno souboru výstupu"_cp)});
+    }
+    return doubts;
 }
 
 std::string EncodeLineTiming(std::int32_t leadUs, std::int32_t tailUs) {

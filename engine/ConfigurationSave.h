@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelmora {
 
@@ -32,6 +33,10 @@ struct EnteredConfiguration {
     int RepWriteIndex = -1;                    // Rep_write
     bool HighPriority = false;                 // Priority_set
     int DelayAddIndex = -1;                    // Delay_add
+    bool MarkParity = false;                   // Mark1
+    bool EndJobOnFailure = true;               // Write_error_repeat
+    std::string DataPath;                      // Path_data
+    bool BinaryOutput = true;                  // Write_bin_output
 };
 
 // A new record, or the message that ends the save before anything is written.
@@ -58,6 +63,17 @@ struct StoredSettings {
     bool BinaryOutput = true;    // Write_bin_output
     std::int32_t WaitForDataMs = 200;
 };
+
+// A value that would leave the program without a place for its files: a data
+// path that is empty (the files would go to the root directory) or no
+// existing directory, an empty request or output file name. The save stores
+// such a value only when the operator agrees to `Question`; `LogLine` goes to
+// the event log with the answer.
+struct SaveDoubt {
+    std::string Question;
+    std::string LogLine;
+};
+std::vector<SaveDoubt> DoubtsAbout(const StoredSettings& settings);
 
 // "Test_binary": the two line timing values as 32-bit little-endian integers.
 std::string EncodeLineTiming(std::int32_t leadUs, std::int32_t tailUs);

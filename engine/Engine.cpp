@@ -230,27 +230,30 @@ void Engine::RunManualJob(std::string_view line) {
     }
 }
 
-void Engine::Button1Click(std::string_view commandLine) {
+bool Engine::Button1Click(std::string_view commandLine) {
     if (Busy()) {
-        return;
+        return false;
     }
     if (commandLine.empty()) {
         JobScope job(*this);
         terminals_->RetestTerminals();
-        return;
+        return true;
     }
     RunManualJob(commandLine);
+    return true;
 }
 
-void Engine::SendQuickCommand(std::string_view text) {
-    if (!Busy()) {
-        RunManualJob(text);
+bool Engine::SendQuickCommand(std::string_view text) {
+    if (Busy()) {
+        return false;
     }
+    RunManualJob(text);
+    return true;
 }
 
-void Engine::Button33Click(const std::function<std::optional<std::string>()>& chooseFile) {
+bool Engine::Button33Click(const std::function<std::optional<std::string>()>& chooseFile) {
     if (Busy() || flags_.WatcherBusy) {
-        return;
+        return false;
     }
     OperatorScope operatorHandler(*this);
     const std::string directory = current_directory();
@@ -284,16 +287,17 @@ void Engine::Button33Click(const std::function<std::optional<std::string>()>& ch
         }
     }
     change_directory(directory);
+    return true;
 }
 
-void Engine::Button4Click() {
+bool Engine::Button4Click() {
     if (Busy() || flags_.WatcherBusy) {
-        return;
+        return false;
     }
     const std::string line = ClockCommandLine(options_.clock());
     const TTobrin* t = runner_->SelectedTerminal();
     if (t == nullptr || !t->IsPresent()) {
-        return;
+        return true;
     }
     JobScope job(*this);
     runner_->CommandList = {line};
@@ -302,6 +306,7 @@ void Engine::Button4Click() {
         runner_->RunCommandList();
     }
     runner_->ReportStatus(t->AckCount, t->RecordCount);
+    return true;
 }
 
 void Engine::TerminalIndicatorClick(int slot) {
@@ -310,6 +315,45 @@ void Engine::TerminalIndicatorClick(int slot) {
 
 void Engine::Delay_addChange(int index) {
     host_->SetMasterTestMs(MasterTestMsFor(index));
+}
+
+bool Engine::SaveConfiguration(const EnteredConfiguration& entered) {
+    const BuiltRecord built = BuildCfgRecord(entered);
+    if (!built.Record) {
+        console_.ShowMessage({built.Message, {}, MessageIcon::Error, MessageButtons::Ok});
+        return false;
+    }
+    StoredSettings settings;
+    settings.Record = *built.Record;
+    settings.LineLeadUs = config_.LineLeadUs;
+    settings.LineTailUs = config_.LineTailUs;
+    settings.MarkParity = entered.MarkParity;
+    settings.EndJobOnFailure = entered.EndJobOnFailure;
+    settings.DataPath = entered.DataPath;
+    settings.BinaryOutput = entered.BinaryOutput;
+    settings.WaitForDataMs = config_.WaitForDataMs;
+    for (const SaveDoubt& doubt : DoubtsAbout(settings)) {
+        const bool agreed =
+            console_.ShowMessage({doubt.Question, "Varování"_cp, MessageIcon::Warning,
+                                  MessageButtons::YesNo}) == MessageAnswer::Yes;
+        log_.LogEvent(doubt.LogLine +
+                      std::string(agreed ? " - uloženo na přání obsluhy"_cp : " - neuloženo"_cp));
+        if (!agreed) {
+            return false;
+        }
+    }
+    // The value in force and the serial layer's together: ports opened from
+    // now on use it (those open since the start keep theirs).
+    config_.MarkParity = entered.MarkParity;
+    MarkParity = config_.MarkParity;
+    if (const auto failure = WriteConfigurationFile(options_.iniPath, settings)) {
+        console_.ShowMessage({*failure, {}, MessageIcon::Error, MessageButtons::Ok});
+        return false;
+    }
+    return console_.ShowMessage({"Nastavená konfigurace bude použita až po restartu programu!\n"
+                                 "Provést restart programu ihned?"_cp,
+                                 "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}) ==
+           MessageAnswer::Yes;
 }
 
 void Engine::Timer1Timer() {

@@ -13,6 +13,7 @@
 
 #include "engine/CommandRunner.h"
 #include "engine/Configuration.h"
+#include "engine/ConfigurationSave.h"
 #include "engine/EventLog.h"
 #include "engine/HandOver.h"
 #include "engine/SharedFlags.h"
@@ -77,15 +78,34 @@ public:
     // the queued work unless a job is in progress.
     void RunHandOvers();
 
-    // The operator's handlers.
-    void Button1Click(std::string_view commandLine);
-    void SendQuickCommand(std::string_view text);
+    // The operator's handlers, and the window's controls behind them:
+    //   Button1Click            BitBtn4 "Odeslat příkaz"
+    //   SendQuickCommand        SpeedButton1..4 "00" "11" "S" "Y"
+    //   Button33Click           BitBtn1 "Příkazy ze souboru"
+    //   Button4Click            BitBtn6 "Nastavit čas"
+    //   TerminalIndicatorClick  a slot's indicator icon
+    //   Delay_addChange         the list Delay_add
+    //   SaveConfiguration       BitBtn5, BitBtn8 "Uložit CFG" (the window's BitBtn1Click)
+    // The job buttons return false when the press
+    // was ignored because the program was busy: a job in progress, or, for
+    // Button33Click and Button4Click, the watcher busy at that moment. The
+    // shell tells the operator so. A press taken up may still send nothing
+    // (the slot not connected, its terminal absent), silently.
+    bool Button1Click(std::string_view commandLine);
+    bool SendQuickCommand(std::string_view text);
     // `chooseFile` shows the file dialog (events flow meanwhile) and gives
     // the chosen file, or nothing when cancelled.
-    void Button33Click(const std::function<std::optional<std::string>()>& chooseFile);
-    void Button4Click();
+    bool Button33Click(const std::function<std::optional<std::string>()>& chooseFile);
+    bool Button4Click();
     void TerminalIndicatorClick(int slot);
     void Delay_addChange(int index);
+    // SaveConfiguration, behind both "Uložit CFG" buttons: the record built
+    // from the pages as entered (a field that is no number ends it with its
+    // message), the operator asked before a doubtful value is stored (see
+    // DoubtsAbout; the answer is logged), MarkParity set for the ports opened
+    // from now on, the file written, and the restart question. True when the
+    // operator wants the restart: the shell then makes its close request.
+    bool SaveConfiguration(const EnteredConfiguration& entered);
 
     // The timers: the watchdog every 10 s, the display every second.
     void Timer1Timer();

@@ -58,6 +58,8 @@ bool file_exists(std::string_view path);
 // Creates the directory and whatever is missing above it; true when the
 // directory is there afterwards.
 bool make_directories(std::string_view path);
+// Whether `path` names an existing directory (an empty path names none).
+bool directory_exists(std::string_view path);
 bool remove_file(std::string_view path);
 
 // Renames `from` to `to`, replacing a file of that name. False when refused.

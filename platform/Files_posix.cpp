@@ -179,6 +179,11 @@ bool make_directories(std::string_view path) {
     return stat(system.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool directory_exists(std::string_view path) {
+    struct stat st {};
+    return !path.empty() && stat(system_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool remove_file(std::string_view path) {
     return std::remove(system_path(path).c_str()) == 0;
 }

@@ -15,6 +15,22 @@
 
 namespace kelmora {
 
+QString NearestDirectory(const QString& path) {
+    QString candidate = QDir::cleanPath(QDir::fromNativeSeparators(path.trimmed()));
+    if (candidate.isEmpty()) {
+        return QDir::currentPath();
+    }
+    candidate = QFileInfo(candidate).absoluteFilePath();
+    while (!QFileInfo(candidate).isDir()) {
+        const QString up = QFileInfo(candidate).path();
+        if (up == candidate) {
+            return QDir::currentPath();
+        }
+        candidate = up;
+    }
+    return candidate;
+}
+
 std::optional<QString> ConfirmDirectory(QWidget* owner, const QString& typed,
                                         const MessageAnswerer& ask) {
     const QString path = QDir::cleanPath(typed.trimmed());
@@ -58,10 +74,20 @@ DirectoryDialog::DirectoryDialog(QWidget* owner, const QString& start, MessageAn
         tree_->hideColumn(column);
     }
     tree_->header()->hide();
-    const QModelIndex startIndex = model_->index(start);
+    // The tree opens at the directory in the field, or at its nearest
+    // existing parent while the field keeps what was typed.
+    const QModelIndex startIndex = model_->index(NearestDirectory(start));
     if (startIndex.isValid()) {
+        for (QModelIndex up = startIndex.parent(); up.isValid(); up = up.parent()) {
+            tree_->expand(up);
+        }
         tree_->setCurrentIndex(startIndex);
-        tree_->scrollTo(startIndex);
+        // The tree fills as the model reads the directories; keep the start
+        // in view meanwhile.
+        connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+            tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+        });
+        tree_->scrollTo(startIndex, QAbstractItemView::PositionAtCenter);
     }
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {

@@ -1,6 +1,7 @@
 // The directory selection of Path_data: a tree of the directories, the path
 // as text (the operator may type a directory that does not exist yet), and
-// OK, Cancel and Help. A new directory is created after asking.
+// OK, Cancel and Help. It opens at the directory in the field, unfolded down
+// to it. A new directory is created after asking.
 #pragma once
 
 #include "shell/window/WindowOptions.h"
@@ -14,6 +15,11 @@ class QTreeView;
 
 namespace kelmora {
 
+// The directory the tree opens at for the field's text: the text itself
+// when it names a directory, else its nearest existing parent; the current
+// directory for an empty text.
+QString NearestDirectory(const QString& path);
+
 // What OK does with the typed path: an existing directory is taken; a missing
 // one is created once the operator agrees; anything else is refused with a
 // message. None: the dialog stays open.
@@ -26,6 +32,7 @@ public:
 
     QString Chosen() const { return chosen_; }
     QLineEdit* PathEdit() const { return path_; }
+    QTreeView* Tree() const { return tree_; }
 
     void accept() override;
 

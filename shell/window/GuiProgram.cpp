@@ -4,17 +4,17 @@
 #include "platform/SingleInstance.h"
 #include "platform/StopSignal.h"
 #include "shell/DisplayCheck.h"
+#include "shell/window/Application.h"
 #include "shell/window/MessageBoxes.h"
 #include "shell/window/QtText.h"
-#include "shell/window/Style.h"
 #include "shell/window/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <atomic>
 #include <exception>
+#include <iostream>
 #include <memory>
 
 namespace kelmora {
@@ -74,22 +74,17 @@ int RunWindowed(const std::string& iniPath, int& argc, char** argv) {
         }
     });
     KelmoraApplication app(argc, argv);
+    // Before anything is shown: the second copy's message too has the
+    // program's look and language.
+    if (!PrepareApplication(app)) {
+        std::cerr << "kelmora: Qt's Czech texts (qtbase_cs.qm) are missing; its dialogs speak "
+                     "English\n";
+    }
     if (!mark.Held()) {
         ShowMessageBox(nullptr, {"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
                                  MessageIcon::Error, MessageButtons::Ok});
         return -1;
     }
-    ApplyKelmoraStyle(app);
-    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-    // The window lives hidden in the notification area; closing a message box
-    // shown meanwhile must not end the program.
-    QApplication::setQuitOnLastWindowClosed(false);
-    QTranslator translator;
-    if (translator.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&translator);
-    }
-
     std::unique_ptr<TForm1> form;
     try {
         EngineOptions options;

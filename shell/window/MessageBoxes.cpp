@@ -27,20 +27,26 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 
 } // namespace
 
-MessageAnswer ShowMessageBox(QWidget* owner, const MessageBox& box) {
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const MessageBox& box) {
     const QString caption =
         box.caption.empty() ? QString::fromLatin1(kApplicationTitle) : QtFromCp(box.caption);
     const bool question = box.buttons == MessageButtons::YesNo;
-    QMessageBox dialog(QtIcon(box.icon), caption, QtFromCp(box.text),
-                       question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+    auto dialog = std::make_unique<QMessageBox>(
+        QtIcon(box.icon), caption, QtFromCp(box.text),
+        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
     if (question) {
-        dialog.button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
-        dialog.button(QMessageBox::No)->setText(QStringLiteral("Ne"));
-        dialog.setDefaultButton(QMessageBox::Yes);
-        dialog.setEscapeButton(QMessageBox::No);
+        dialog->button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+        dialog->button(QMessageBox::No)->setText(QStringLiteral("Ne"));
+        dialog->setDefaultButton(QMessageBox::Yes);
+        dialog->setEscapeButton(QMessageBox::No);
     }
-    const int result = dialog.exec();
-    if (!question) {
+    return dialog;
+}
+
+MessageAnswer ShowMessageBox(QWidget* owner, const MessageBox& box) {
+    const std::unique_ptr<QMessageBox> dialog = MakeMessageBox(owner, box);
+    const int result = dialog->exec();
+    if (box.buttons != MessageButtons::YesNo) {
         return MessageAnswer::Ok;
     }
     return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

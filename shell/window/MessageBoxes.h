@@ -4,9 +4,17 @@
 
 #include "shell/window/WindowOptions.h"
 
+#include <memory>
+
+class QMessageBox;
+
 namespace kelmora {
 
 inline constexpr const char* kApplicationTitle = "Kelmora 2013";
+
+// The box as it is shown: the icon, the caption, the text and the buttons
+// "OK", or "Ano" (the default) and "Ne" (Escape).
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const MessageBox& box);
 
 MessageAnswer ShowMessageBox(QWidget* owner, const MessageBox& box);
 

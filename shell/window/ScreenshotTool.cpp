@@ -6,6 +6,7 @@
 //
 //   kelmora-screenshots --config FILE --out DIR [--download COMMAND]
 #include "engine/EventLog.h"
+#include "shell/window/Application.h"
 #include "shell/window/Icons.h"
 #include "shell/window/QtText.h"
 #include "shell/window/StatusPanels.h"
@@ -75,8 +76,9 @@ QPixmap PictureSheet(qreal scale) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ApplyKelmoraStyle(app);
-    QApplication::setQuitOnLastWindowClosed(false);
+    if (!PrepareApplication(app)) {
+        std::cerr << "Qt's Czech texts (qtbase_cs.qm) are missing\n";
+    }
 
     QString config;
     QString outDir = QStringLiteral("screenshots");

@@ -1,12 +1,16 @@
 #include "shell/window/StatusPanels.h"
 
 #include <QLabel>
+#include <QTimer>
+#include <algorithm>
 
 namespace kelmora {
 
 namespace {
 
 constexpr int kHeight = 20;
+constexpr int kGap = 2;         // between two panels
+constexpr int kTextPadding = 8; // around a text inside its panel
 
 bool IsValuePanel(int index) {
     return index % 2 == 1 && index < StatusPanels::kCount - 1;
@@ -14,7 +18,8 @@ bool IsValuePanel(int index) {
 
 } // namespace
 
-StatusPanels::StatusPanels(QWidget* parent) : QFrame(parent) {
+StatusPanels::StatusPanels(QWidget* parent)
+    : QFrame(parent), note_(new QLabel(this)), noteTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("StatusBar1"));
     setFixedHeight(kHeight);
     const std::array<QString, kCount> texts{QStringLiteral("Status:"),
@@ -28,7 +33,6 @@ StatusPanels::StatusPanels(QWidget* parent) : QFrame(parent) {
                                             QStringLiteral("Příkazy"),
                                             QStringLiteral("0/0"),
                                             QString()};
-    int x = 0;
     for (int i = 0; i < kCount; ++i) {
         auto* panel = new QLabel(texts[i], this);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
@@ -41,20 +45,72 @@ StatusPanels::StatusPanels(QWidget* parent) : QFrame(parent) {
             panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             panel->setContentsMargins(0, 0, 3, 0);
         }
-        panel->setGeometry(x, 1, kWidths[i] - 2, kHeight - 2);
-        x += kWidths[i];
         panels_[i] = panel;
+    }
+    Layout();
+
+    note_->setObjectName(QStringLiteral("StatusNote"));
+    note_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    note_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    note_->setContentsMargins(4, 0, 4, 0);
+    note_->setAutoFillBackground(true);
+    note_->hide();
+    noteTimer_->setSingleShot(true);
+    noteTimer_->setInterval(kNoteMs);
+    connect(noteTimer_, &QTimer::timeout, note_, &QLabel::hide);
+}
+
+void StatusPanels::Layout() {
+    int x = 0;
+    for (int i = 0; i < kCount; ++i) {
+        QLabel* panel = panels_[i];
+        const int needed = panel->fontMetrics().horizontalAdvance(panel->text()) +
+                           2 * panel->frameWidth() + panel->contentsMargins().left() +
+                           panel->contentsMargins().right() + kTextPadding;
+        const int width = panel->text().isEmpty() ? kWidths[i] : std::max(kWidths[i], needed);
+        panel->setGeometry(x, 1, width - kGap, kHeight - 2);
+        x += width;
     }
 }
 
 void StatusPanels::SetText(int index, const QString& text) {
-    if (index >= 0 && index < kCount) {
+    if (index >= 0 && index < kCount && panels_[index]->text() != text) {
         panels_[index]->setText(text);
+        panels_[index]->setToolTip(IsValuePanel(index) ? text : QString());
+        Layout();
     }
 }
 
 QString StatusPanels::Text(int index) const {
     return index >= 0 && index < kCount ? panels_[index]->text() : QString();
+}
+
+void StatusPanels::ShowNote(const QString& text) {
+    note_->setText(text);
+    PlaceNote();
+    note_->show();
+    note_->raise();
+    noteTimer_->start();
+}
+
+void StatusPanels::ClearNote() {
+    noteTimer_->stop();
+    note_->hide();
+}
+
+QString StatusPanels::Note() const {
+    return note_->isHidden() ? QString() : note_->text();
+}
+
+void StatusPanels::PlaceNote() {
+    // From the third panel to the bar's right edge.
+    const int left = panels_[2]->x();
+    note_->setGeometry(left, 1, std::max(width() - left, kWidths[2]), kHeight - 2);
+}
+
+void StatusPanels::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    PlaceNote();
 }
 
 QSize StatusPanels::sizeHint() const {

@@ -31,6 +31,17 @@ public:
         return s;
     }
 
+    // Fusion opens a drop-down list around its current entry, as tall as its
+    // entries need (60 for Delay_add), and ignores the list's number of
+    // visible entries; a list that drops down below the box keeps to it.
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         if (metric == PM_TabBarTabHSpace) {

@@ -39,7 +39,9 @@ QFont TabFont();
 // The fixed-pitch font of the result list and the event log.
 QFont FixedFont(double points);
 
-// Fusion with the quartz palette, the window font and 35-pixel tabs.
+// Fusion with the quartz palette, the window font and 35-pixel tabs; its
+// drop-down lists open below their box and show at most their number of
+// visible entries.
 void ApplyKelmoraStyle(QApplication& app);
 
 inline constexpr int kTabHeight = 35;

@@ -1,7 +1,7 @@
 #include "shell/window/TForm1.h"
 
 #include "engine/ConfigurationSave.h"
-#include "serial/Customport.h"
+#include "shell/window/CommandFileDialog.h"
 #include "shell/window/DirectoryDialog.h"
 #include "shell/window/Icons.h"
 #include "shell/window/Indicator.h"
@@ -9,6 +9,7 @@
 #include "shell/window/QtText.h"
 #include "shell/window/StatusPanels.h"
 #include "shell/window/Style.h"
+#include "shell/window/Translations.h"
 #include "shell/window/TrayIcon.h"
 
 #include <QButtonGroup>
@@ -16,7 +17,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -49,6 +49,9 @@ constexpr int kDisplayMs = 1000;
 // How often a hand-over held back by a running job, and a confirmed close
 // waiting for the job's end, look again.
 constexpr int kRetryMs = 50;
+// How often the busy cursor of an ignored press looks whether the program is
+// free again.
+constexpr int kBusyWatchMs = 100;
 
 constexpr std::string_view kQuickCommands[4] = {"O00", "O11", "S", "Y"};
 
@@ -56,19 +59,6 @@ constexpr std::string_view kQuickCommands[4] = {"O00", "O11", "S", "Y"};
 QString BuildDate() {
     QString date = QString::fromLatin1(__DATE__);
     return date.replace(QStringLiteral("  "), QStringLiteral(" "));
-}
-
-std::optional<std::string> ShowOpenDialog1(QWidget* owner) {
-    QFileDialog dialog(owner, QStringLiteral("Soubory příkazů do terminálu."), QStringLiteral("."),
-                       QStringLiteral("Konfigurační soubory (*.cfg);;Bat soubory (*.bat)"));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("cfg"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return CpFromQt(QDir::toNativeSeparators(dialog.selectedFiles().first()));
 }
 
 // The event log as the page shows it: CR LF lines become the editor's lines.
@@ -102,8 +92,6 @@ TForm1::TForm1(EngineOptions engineOptions, WindowOptions options)
     if (!options_.quit) {
         options_.quit = [] { QCoreApplication::exit(0); };
     }
-    trayAvailable_ = options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
-
     BuildWindow();
     ConnectHandlers();
     timer2_->start();
@@ -118,7 +106,9 @@ TForm1::~TForm1() {
 void TForm1::BuildWindow() {
     setWindowTitle(QStringLiteral("Kelmora - komunikační program pro terminál TOBRIN"));
     setWindowIcon(TrayImage(0));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A fixed dialog frame: window managers offer no maximize or minimize
+    // button on a dialog whose smallest and largest size are the same.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -170,6 +160,8 @@ void TForm1::BuildWindow() {
     handOverRetry_->setInterval(kRetryMs);
     quitTimer_ = new QTimer(this);
     quitTimer_->setInterval(kRetryMs);
+    busyWatch_ = new QTimer(this);
+    busyWatch_->setInterval(kBusyWatchMs);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -201,6 +193,12 @@ void TForm1::ConnectHandlers() {
     connect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
     connect(timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
     connect(handOverRetry_, &QTimer::timeout, this, [this] { RunHandOvers(); });
+    connect(busyWatch_, &QTimer::timeout, this, [this] {
+        if (!ProgramBusy()) {
+            busyWatch_->stop();
+            unsetCursor();
+        }
+    });
     connect(quitTimer_, &QTimer::timeout, this, [this] {
         if (!engine_->Busy() && eventDepth_ == 0) {
             quitTimer_->stop();
@@ -230,8 +228,11 @@ void TForm1::FormCreate() {
     engine_->StartWatcher(CpFromQt(ui_.InSoubor->text()));
     timer1_->start();
     ShowBalloon("Kelmora 2013", "Start programu", 500);
-    if (!trayAvailable_ && !isVisible()) {
+    if (!TrayAvailable() && !isVisible()) {
         ShowWindow();
+    }
+    if (!QtSpeaksCzech()) {
+        engine_->Log().LogEvent(MissingTranslationMessage());
     }
 }
 
@@ -243,6 +244,7 @@ void TForm1::FormDestroy() {
     timer1_->stop();
     quitTimer_->stop();
     handOverRetry_->stop();
+    busyWatch_->stop();
     if (engine_) {
         engine_->Shutdown();
     }
@@ -299,13 +301,21 @@ void TForm1::Show_windowClick() {
     });
 }
 
+bool TForm1::TrayAvailable() const {
+    return options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
 void TForm1::Hide_windowClick() {
     Guarded([this] {
-        if (trayAvailable_) {
+        if (TrayAvailable()) {
             hide();
-        } else {
-            showMinimized(); // no notification area to come back from
+            return;
         }
+        // Nothing would bring a hidden window back, and a minimized one is
+        // lost where the desktop has no task bar: the window stays.
+        ShowWindow();
+        statusBar_->ShowNote(
+            QStringLiteral("Bez oznamovací oblasti nelze program schovat, okno zůstává otevřené."));
     });
 }
 
@@ -399,30 +409,44 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 // --- jobs ---
 
+bool TForm1::ProgramBusy() const {
+    return engine_->Busy() || engine_->Flags().WatcherBusy;
+}
+
+void TForm1::TellIgnored(bool takenUp) {
+    if (takenUp) {
+        return;
+    }
+    statusBar_->ShowNote(
+        engine_->Busy() ? QStringLiteral("Probíhá jiná úloha, tlačítko nic nespustilo. "
+                                         "Zkuste to po jejím skončení.")
+                        : QStringLiteral("Program právě kontroluje soubor požadavků, tlačítko nic "
+                                         "nespustilo. Zkuste to znovu."));
+    setCursor(Qt::BusyCursor);
+    busyWatch_->start();
+}
+
 void TForm1::Button1Click() {
-    Guarded([this] {
-        if (!engine_->Busy()) {
-            engine_->Button1Click(CpFromQt(ui_.Edit1->text()));
-        }
-    });
+    Guarded([this] { TellIgnored(engine_->Button1Click(CpFromQt(ui_.Edit1->text()))); });
 }
 
 void TForm1::SpeedButtonClick(int index) {
     Guarded([this, index] {
-        if (index >= 0 && index < 4 && !engine_->Busy()) {
-            engine_->SendQuickCommand(kQuickCommands[index]);
+        if (index >= 0 && index < 4) {
+            TellIgnored(engine_->SendQuickCommand(kQuickCommands[index]));
         }
     });
 }
 
 void TForm1::Button33Click() {
     Guarded([this] {
-        engine_->Button33Click([this] { return options_.dialogs.openCommandFile(this); });
+        TellIgnored(
+            engine_->Button33Click([this] { return options_.dialogs.openCommandFile(this); }));
     });
 }
 
 void TForm1::Button4Click() {
-    Guarded([this] { engine_->Button4Click(); });
+    Guarded([this] { TellIgnored(engine_->Button4Click()); });
 }
 
 void TForm1::TerminalIndicatorClick(int slot) {
@@ -502,34 +526,12 @@ void TForm1::BitBtn1Click() {
         entered.RepWriteIndex = ui_.Rep_write->currentIndex();
         entered.HighPriority = ui_.Priority_set->isChecked();
         entered.DelayAddIndex = ui_.Delay_add->currentIndex();
-
-        const BuiltRecord built = BuildCfgRecord(entered);
-        if (!built.Record) {
-            ShowError(built.Message);
-            return;
-        }
-        MarkParity = ui_.Mark1->isChecked();
-
-        const Configuration& config = engine_->Config();
-        StoredSettings settings;
-        settings.Record = *built.Record;
-        settings.LineLeadUs = config.LineLeadUs;
-        settings.LineTailUs = config.LineTailUs;
-        settings.MarkParity = ui_.Mark1->isChecked();
-        settings.EndJobOnFailure = ui_.Write_error_repeat->isChecked();
-        settings.DataPath = CpFromQt(ui_.Path_data->text());
-        settings.BinaryOutput = ui_.Write_bin_output->isChecked();
-        settings.WaitForDataMs = config.WaitForDataMs;
-        if (const auto failure = WriteConfigurationFile(engineOptions_.iniPath, settings)) {
-            ShowError(*failure);
-            return;
-        }
-        const MessageAnswer answer =
-            Ask(this, {"Nastavená konfigurace bude použita až po restartu programu!\n"
-                       "Provést restart programu ihned?"_cp,
-                       "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo});
-        if (answer == MessageAnswer::Yes) {
-            close();
+        entered.MarkParity = ui_.Mark1->isChecked();
+        entered.EndJobOnFailure = ui_.Write_error_repeat->isChecked();
+        entered.DataPath = CpFromQt(ui_.Path_data->text());
+        entered.BinaryOutput = ui_.Write_bin_output->isChecked();
+        if (engine_->SaveConfiguration(entered)) {
+            close(); // the restart: a close request, confirmed as any other
         }
     });
 }

@@ -45,14 +45,40 @@ public:
     Indicator& IndicatorOf(int slot) const { return *indicators_[slot]; }
     QTimer* Timer1() const { return timer1_; }
     QTimer* Timer2() const { return timer2_; }
-    bool TrayAvailable() const { return trayAvailable_; }
+    // Whether the desktop has a notification area now.
+    bool TrayAvailable() const;
     // A close has been confirmed; the main loop ends once no job runs.
     bool QuitRequested() const { return quitRequested_; }
     // The system asks the program to stop (SIGTERM, the session ends): it
     // ends without asking, once no job runs.
     void RequestQuit();
 
-    // The handlers, named control plus event.
+    // The handlers, named control plus event; many carry another control's
+    // name (see DESIGN.md, "Names"). Who calls what:
+    //
+    //   control                  caption                 handler            what it does
+    //   BitBtn4                  "Odeslat příkaz"        Button1Click       sends Edit1 (empty:
+    //   re-tests) Edit1 (Enter, change)    -                       Edit1Change        BitBtn4 the
+    //   default button SpeedButton1..4          "00" "11" "S" "Y"       SpeedButtonClick   O00,
+    //   O11, S, Y BitBtn1                  "Příkazy ze souboru"    Button33Click      runs a
+    //   command file BitBtn2, menu            "Schovat program"       Hide_windowClick   hides the
+    //   window BitBtn3                  "Ukončení programu"     BitBtn3Click       close request
+    //   menu, icon double click  "Zobrazit program"      Show_windowClick   shows the control page
+    //   menu                     "Konec"                 KonecClick         close request
+    //   BitBtn5, BitBtn8         "Uložit CFG"            BitBtn1Click       saves the configuration
+    //   Delay_add (change)       -                       Delay_addChange    MasterTestMs
+    //   Path_data (double click) -                       Path_dataDblClick  directory selection
+    //   BitBtn6                  "Nastavit čas"          Button4Click       the terminal's clock
+    //   BitBtn7                  "Výpis error-log"       Button2Click       shows the event log
+    //   JvXPButton5              "   Zpět"               BitBtn2Click       leaves the event log
+    //   JvXPButton6              "Vymazat obsah"         BitBtn5Click       clears the event log
+    //   an indicator's icon      -                       TerminalIndicatorClick  balloon "Status
+    //   WDT" Timer1, Timer2           -                       Timer1Timer, Timer2Timer  watchdog,
+    //   display
+    //
+    // The job handlers, the save, Delay_addChange, the indicator and the
+    // timers forward to the engine's handler of the same name (the save to
+    // Engine::SaveConfiguration, the quick buttons to SendQuickCommand).
     void Show_windowClick();
     void Hide_windowClick();
     void KonecClick();
@@ -118,6 +144,11 @@ private:
 
     void RunHandOvers();
     void QuitWhenIdle();
+    // A job in progress, or the watcher busy at this moment.
+    bool ProgramBusy() const;
+    // A job button's press that the busy program ignored: a note in the
+    // status bar and the busy cursor over the window until it is free.
+    void TellIgnored(bool takenUp);
 
     EngineOptions engineOptions_;
     WindowOptions options_;
@@ -129,9 +160,9 @@ private:
     QTimer* timer2_ = nullptr;
     QTimer* handOverRetry_ = nullptr;
     QTimer* quitTimer_ = nullptr;
+    QTimer* busyWatch_ = nullptr;
     std::unique_ptr<Engine> engine_;
 
-    bool trayAvailable_ = false;
     bool created_ = false;
     bool destroyed_ = false;
     bool quitRequested_ = false;

@@ -3,6 +3,7 @@
 #include "shell/window/Icons.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -12,12 +13,27 @@
 namespace kelmora {
 
 namespace {
+
 constexpr int kMinimumBalloonSpacingMs = 200;
+
+// Qt's own balloon window, "QBalloonTip", closes at the end of its time only
+// when the pointer is not over it.
+void CloseQtBalloons() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qstrcmp(window->metaObject()->className(), "QBalloonTip") == 0 && window->isVisible()) {
+            window->close();
+        }
+    }
 }
 
+} // namespace
+
 TrayIcon::TrayIcon(QWidget* window, TrayHandlers handlers)
-    : icon_(new QSystemTrayIcon(window)), menu_(new QMenu(window)), spacing_(new QTimer(window)) {
+    : icon_(new QSystemTrayIcon(window)), menu_(new QMenu(window)), spacing_(new QTimer(window)),
+      expiry_(new QTimer(window)) {
     spacing_->setSingleShot(true);
+    expiry_->setSingleShot(true);
+    QObject::connect(expiry_, &QTimer::timeout, window, [] { CloseQtBalloons(); });
     QObject::connect(spacing_, &QTimer::timeout, window, [this] {
         if (waiting_) {
             const Balloon next = *waiting_;
@@ -84,11 +100,18 @@ void TrayIcon::ShowNow(const Balloon& balloon) {
         icon_->showMessage(balloon.title, balloon.text, QSystemTrayIcon::Information,
                            balloon.timeoutMs);
     }
+    expiry_->start(std::max(balloon.timeoutMs, 0));
     spacing_->start(std::max(balloon.timeoutMs, kMinimumBalloonSpacingMs));
+}
+
+bool TrayIcon::BalloonOnScreen() const {
+    return expiry_->isActive();
 }
 
 void TrayIcon::Hide() {
     spacing_->stop();
+    expiry_->stop();
+    CloseQtBalloons();
     waiting_.reset();
     icon_->hide();
 }

@@ -36,8 +36,14 @@ public:
 
     // A job shows a balloon for every line; the desktop gets at most one per
     // balloon time, each with the latest text, so a long job cannot flood a
-    // notification service that stacks its messages.
+    // notification service that stacks its messages. A balloon goes when its
+    // time is up, wherever the pointer is: Qt's own balloon (a desktop whose
+    // notification area is an XEmbed tray) would wait for the pointer to
+    // leave it, so the icon closes it itself. A notification service keeps
+    // its own time.
     void ShowBalloon(const QString& title, const QString& text, int timeoutMs);
+    // Whether a balloon is on show (its time not yet up).
+    bool BalloonOnScreen() const;
     // Told of every balloon, shown or not (the offscreen desktop has no
     // notification area).
     void SetBalloonObserver(std::function<void(const QString&, const QString&, int)> observer) {
@@ -64,6 +70,7 @@ private:
     QSystemTrayIcon* icon_;
     QMenu* menu_;
     QTimer* spacing_;
+    QTimer* expiry_;
     std::optional<Balloon> waiting_;
     int shown_ = 0;
     QString lastText_;

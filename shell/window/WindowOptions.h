@@ -29,9 +29,10 @@ struct WindowDialogs {
 
 struct WindowOptions {
     WindowDialogs dialogs;
-    // Whether the desktop has a notification area; by default asked of Qt.
-    // Without one the window starts shown and "Schovat program" minimizes it,
-    // so the program can always be reached.
+    // Whether the desktop has a notification area; by default asked of Qt
+    // whenever it matters. Without one the window starts shown and "Schovat
+    // program" leaves it shown (and says so), so the program can always be
+    // reached.
     std::optional<bool> trayAvailable;
     // Ends the main loop once a close has been confirmed and no job runs;
     // by default QCoreApplication::exit(0).

@@ -1,8 +1,9 @@
 // The main of a window test: Qt on the offscreen platform (no display
-// needed), the program's own style, then the test object's slots.
+// needed), prepared as the program prepares it (its look, Qt's Czech texts),
+// then the test object's slots.
 #pragma once
 
-#include "shell/window/Style.h"
+#include "shell/window/Application.h"
 
 #include <QApplication>
 #include <QTest>
@@ -13,8 +14,7 @@
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
         }                                                                                          \
         QApplication app(argc, argv);                                                              \
-        kelmora::ApplyKelmoraStyle(app);                                                           \
-        QApplication::setQuitOnLastWindowClosed(false);                                            \
+        kelmora::PrepareApplication(app);                                                          \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }

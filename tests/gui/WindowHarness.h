@@ -91,8 +91,9 @@ public:
     std::string DataFile(const char* name) const { return join_path(DataPath(), name); }
 
     // Constructs the window as the program does (hidden, the engine started)
-    // and runs FormCreate.
-    TForm1& Start(bool trayAvailable = true) {
+    // and runs FormCreate, which starts the watcher (unless `create` is
+    // false: a test that sets the watcher's flags itself).
+    TForm1& Start(bool trayAvailable = true, bool create = true) {
         WindowOptions options;
         options.trayAvailable = trayAvailable;
         options.dialogs.message = [this](QWidget* owner, const MessageBox& box) {
@@ -130,7 +131,9 @@ public:
             [this](const QString& title, const QString& text, int ms) {
                 balloons.push_back({title, text, ms});
             });
-        form->FormCreate();
+        if (create) {
+            form->FormCreate();
+        }
         return *form;
     }
 

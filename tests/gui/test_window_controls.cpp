@@ -7,6 +7,7 @@
 #include "shell/window/StatusPanels.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,6 +23,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace kelmora;
 using namespace kelmora::testing;
@@ -234,9 +236,14 @@ private slots:
                  QStringLiteral("Kelmora - komunikační program pro terminál TOBRIN"));
         QCOMPARE(form->minimumSize(), QSize(600, 400));
         QCOMPARE(form->maximumSize(), QSize(600, 400));
-        QVERIFY(form->windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
-        QVERIFY(form->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        // A fixed-size dialog for the window manager: close and help only.
+        const Qt::WindowFlags flags = form->windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowContextHelpButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
 
         QTabWidget* tabs = form->Ui().PageControl1;
         const QStringList titles{QStringLiteral("Ovládání terminálu"),
@@ -293,6 +300,56 @@ private slots:
                                  : i == 10 ? Qt::AlignLeft
                                            : Qt::AlignRight);
         }
+    }
+
+    void aStatusPanelWidensOnlyForAText_data() {
+        QTest::addColumn<QString>("pair");
+        QTest::newRow("fits") << QStringLiteral("1,0");
+        QTest::newRow("failed") << QStringLiteral("-1,-1");
+        QTest::newRow("a full memory") << QStringLiteral("2501,2500");
+        QTest::newRow("a long job") << QStringLiteral("65535,65535");
+    }
+    void aStatusPanelWidensOnlyForAText() {
+        QFETCH(QString, pair);
+        StatusPanels* bar = form->StatusBar1();
+        bar->SetText(1, pair);
+        QLabel* panel = bar->Panel(1);
+        QVERIFY2(panel->contentsRect().width() > panel->fontMetrics().horizontalAdvance(pair),
+                 "the status pair is cut");
+        QCOMPARE(panel->toolTip(), pair);
+        const int designed = StatusPanels::kWidths[1] - 2;
+        if (panel->fontMetrics().horizontalAdvance(pair) + 12 <= designed) {
+            QCOMPARE(panel->width(), designed);
+        }
+        // The panels right of it keep their widths and follow it.
+        for (int i = 2; i < StatusPanels::kCount; ++i) {
+            QCOMPARE(bar->Panel(i)->x(), bar->Panel(i - 1)->geometry().right() + 3);
+            QCOMPARE(bar->Panel(i)->width() + 2, StatusPanels::kWidths[i]);
+        }
+        bar->SetText(1, QString());
+        QCOMPARE(panel->width(), designed);
+        QCOMPARE(bar->Panel(2)->x(), StatusPanels::kWidths[0] + StatusPanels::kWidths[1]);
+    }
+
+    void dropDownListsShowALimitedNumberOfEntries() {
+        form->show();
+        const Controls& ui = form->Ui();
+        for (QComboBox* list : {ui.Delay_add, ui.Port[0], ui.K_Baud1, ui.Rep_write}) {
+            for (QWidget* page : ui.TabSheets) {
+                if (page->isAncestorOf(list)) {
+                    ui.PageControl1->setCurrentWidget(page);
+                }
+            }
+            list->showPopup();
+            QAbstractItemView* view = list->view();
+            QTRY_VERIFY(view->isVisible());
+            const int rows = std::min(list->count(), list->maxVisibleItems());
+            QVERIFY2(view->window()->height() <= (rows + 1) * view->sizeHintForRow(0),
+                     qPrintable(list->objectName()));
+            list->hidePopup();
+        }
+        ui.PageControl1->setCurrentIndex(0);
+        form->hide();
     }
 
     void notificationMenu() {

@@ -4,19 +4,24 @@
 // escapes a handler.
 #include "GuiTestMain.h"
 #include "WindowHarness.h"
+#include "serial/Customport.h"
 #include "shell/window/DirectoryDialog.h"
+#include "shell/window/QtText.h"
 #include "shell/window/StatusPanels.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeView>
+#include <atomic>
 #include <stdexcept>
 
 using namespace kelmora;
@@ -30,6 +35,11 @@ const std::string_view kCloseQuestion =
 const std::string_view kRestartQuestion =
     "Nastavená konfigurace bude použita až po restartu programu!\nProvést restart programu ihned?"_cp;
 
+std::string LastLogMessage(const WindowHarness& h) {
+    const std::vector<std::string> lines = h.LogMessages();
+    return lines.empty() ? std::string() : lines.back();
+}
+
 CfgRecord StoredRecord(const std::string& iniPath) {
     const auto value = ReadIniFile(iniPath).Get("Konfigurace", "Cfg_binary");
     const auto record = CfgRecord::FromBytes(DecodeBinaryValue(value.value_or("")));
@@ -37,6 +47,15 @@ CfgRecord StoredRecord(const std::string& iniPath) {
 }
 
 } // namespace
+
+// A stand-in for Qt's own balloon window, which the notification-area icon
+// finds by its class name.
+class QBalloonTip : public QWidget {
+    Q_OBJECT
+
+public:
+    QBalloonTip() : QWidget(nullptr, Qt::ToolTip) {}
+};
 
 class WindowHandlers : public QObject {
     Q_OBJECT
@@ -314,6 +333,145 @@ private slots:
         QCOMPARE(form.StatusIcon1().LastBalloonText(), QStringLiteral("1/50"));
         QTRY_COMPARE(form.StatusIcon1().BalloonsShown(), before + 2);
         QCOMPARE(form.StatusIcon1().LastBalloonText(), QStringLiteral("50/50"));
+    }
+
+    void aBalloonGoesAfterItsTimeWhereverThePointerIs() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        QTRY_VERIFY(!form.StatusIcon1().BalloonOnScreen()); // the start balloon has had its time
+        QBalloonTip balloon;
+        balloon.show();
+        balloon.setAttribute(Qt::WA_UnderMouse); // Qt's balloon would wait for the pointer
+        form.ShowBalloon("Kelmora 2013", "Start programu", 500);
+        QVERIFY(form.StatusIcon1().BalloonOnScreen());
+        QTest::qWait(250);
+        QVERIFY(balloon.isVisible()); // not before its time
+        QTRY_VERIFY(!balloon.isVisible());
+        QVERIFY(!form.StatusIcon1().BalloonOnScreen());
+    }
+
+    void aPressWhileTheWatcherIsBusyIsTold() {
+        WindowHarness h;
+        TForm1& form = h.Start(true, false); // no watcher: the test sets its flag
+        std::atomic<bool>& watcherBusy = form.GetEngine().Flags().WatcherBusy;
+        watcherBusy = true;
+        for (QPushButton* button : {form.Ui().BitBtn1, form.Ui().BitBtn6}) {
+            form.StatusBar1()->ClearNote();
+            button->click();
+            QVERIFY2(form.StatusBar1()->Note().startsWith(
+                         QStringLiteral("Program právě kontroluje soubor požadavků")),
+                     qPrintable(button->objectName()));
+            QCOMPARE(form.cursor().shape(), Qt::BusyCursor);
+        }
+        QCOMPARE(h.commandFileDialogs, 0);
+
+        watcherBusy = false;
+        QTRY_COMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        form.StatusBar1()->ClearNote();
+        form.Ui().BitBtn1->click();
+        QCOMPARE(h.commandFileDialogs, 1);
+        QVERIFY(form.StatusBar1()->Note().isEmpty());
+    }
+
+    void doubtfulValuesAreSavedOnlyWhenTheOperatorAgrees_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text"); // %1: the test's directory
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("logLine");
+        QTest::newRow("empty data path")
+            << QStringLiteral("Path_data") << QString()
+            << QStringLiteral("Cesta (PATH) pro souborové operace je prázdná.")
+            << QStringLiteral("Uložení konfigurace: prázdná cesta pro soubory");
+        QTest::newRow("missing directory")
+            << QStringLiteral("Path_data") << QStringLiteral("%1/chybí")
+            << QStringLiteral("Cesta (PATH) pro souborové operace není existující adresář:")
+            << QStringLiteral("Uložení konfigurace: cesta pro soubory není adresář: %1/chybí");
+        QTest::newRow("a file, not a directory")
+            << QStringLiteral("Path_data") << QStringLiteral("%1/kelmora.ini")
+            << QStringLiteral("Cesta (PATH) pro souborové operace není existující adresář:")
+            << QStringLiteral("Uložení konfigurace: cesta pro soubory není adresář: "
+                              "%1/kelmora.ini");
+        QTest::newRow("empty output file name")
+            << QStringLiteral("OutSoubor") << QString()
+            << QStringLiteral("Jméno souboru výstupu z terminálu je prázdné.")
+            << QStringLiteral("Uložení konfigurace: prázdné jméno souboru výstupu");
+        QTest::newRow("empty request file name")
+            << QStringLiteral("InSoubor") << QString()
+            << QStringLiteral("Jméno souboru požadavků na terminál je prázdné.")
+            << QStringLiteral("Uložení konfigurace: prázdné jméno souboru požadavků");
+    }
+    void doubtfulValuesAreSavedOnlyWhenTheOperatorAgrees() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, question);
+        QFETCH(QString, logLine);
+        WindowHarness h;
+        TForm1& form = h.Start();
+        const QString root = QString::fromStdString(h.Root());
+        form.findChild<QLineEdit*>(field)->setText(
+            text.contains(QStringLiteral("%1")) ? text.arg(root) : text);
+        const std::string expectedLog =
+            CpFromQt(logLine.contains(QStringLiteral("%1")) ? logLine.arg(root) : logLine);
+        const auto before = read_file(h.IniPath());
+
+        h.messages.clear();
+        h.replies = {MessageAnswer::No};
+        form.Ui().BitBtn8->click();
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QVERIFY2(h.messages[0].text.rfind(CpFromQt(question), 0) == 0, h.messages[0].text.c_str());
+        QCOMPARE(h.messages[0].icon, MessageIcon::Warning);
+        QCOMPARE(h.messages[0].buttons, MessageButtons::YesNo);
+        QCOMPARE(read_file(h.IniPath()), before);
+        QCOMPARE(LastLogMessage(h), expectedLog + std::string(" - neuloženo"_cp));
+
+        h.messages.clear();
+        h.replies = {MessageAnswer::Yes, MessageAnswer::No};
+        form.Ui().BitBtn8->click();
+        QCOMPARE(h.messages.size(), std::size_t{2});
+        QCOMPARE(h.messages[1].text, std::string(kRestartQuestion));
+        QVERIFY(read_file(h.IniPath()) != before);
+        QCOMPARE(LastLogMessage(h), expectedLog + std::string(" - uloženo na přání obsluhy"_cp));
+    }
+
+    void markParityIsSetByTheEngineWithTheValueInForce() {
+        WindowHarness h;
+        TForm1& form = h.Start();
+        QVERIFY(!MarkParity);
+        QVERIFY(!form.GetEngine().Config().MarkParity);
+        form.Ui().Mark1->setChecked(true);
+
+        form.Ui().OutSoubor->clear(); // a save the operator then refuses
+        h.replies = {MessageAnswer::No};
+        form.Ui().BitBtn5->click();
+        QVERIFY(!MarkParity);
+        QVERIFY(!form.GetEngine().Config().MarkParity);
+
+        form.Ui().OutSoubor->setText(QStringLiteral("output.txt"));
+        form.Ui().BitBtn5->click();
+        QCOMPARE(h.CountMessages(kRestartQuestion), 1);
+        QVERIFY(MarkParity);
+        QVERIFY(form.GetEngine().Config().MarkParity);
+    }
+
+    void directoryDialogOpensAtTheFieldsDirectory() {
+        QTemporaryDir dir;
+        const QString start = QDir(dir.path()).filePath(QStringLiteral("data/kelmora/vstup"));
+        QVERIFY(QDir().mkpath(start));
+        const MessageAnswerer ask = [](QWidget*, const MessageBox&) { return MessageAnswer::Ok; };
+        for (const QString& typed : {start, start + QStringLiteral("/nový/adresář")}) {
+            DirectoryDialog dialog(nullptr, typed, ask);
+            dialog.show();
+            QTreeView* tree = dialog.Tree();
+            const auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            QCOMPARE(model->filePath(tree->currentIndex()), start); // a new one: its parent
+            for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent()) {
+                QVERIFY2(tree->isExpanded(up), qPrintable(model->filePath(up)));
+            }
+            QTRY_VERIFY(
+                tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
+            QCOMPARE(dialog.PathEdit()->text(), QDir::toNativeSeparators(typed));
+        }
+        QCOMPARE(NearestDirectory(QString()), QDir::currentPath());
     }
 
     void aNewDirectoryIsCreatedAfterAsking() {

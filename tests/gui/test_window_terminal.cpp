@@ -109,9 +109,10 @@ private slots:
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start(false);
         QVERIFY(form.isVisible());
-        form.Ui().BitBtn2->click();
+        form.Ui().BitBtn2->click(); // "Schovat program"
         QVERIFY(form.isVisible());
-        QVERIFY(form.isMinimized());
+        QVERIFY(!form.isMinimized());
+        QVERIFY(form.StatusBar1()->Note().contains(QStringLiteral("oznamovací oblasti")));
     }
 
     void enterSendsOnlyOnceTheCommandLineHasChanged() {
@@ -170,19 +171,32 @@ private slots:
         const int linesOfOneJob = form.Ui().Memo1->count();
         QVERIFY(framesOfOneJob > 0);
 
-        // The same job again, with every job button pressed inside it.
+        // The same job again, with every job button pressed inside it: each
+        // says that it started nothing, and the cursor shows the program busy.
         h.commandFile = h.DataFile("commands.cfg");
         QVERIFY(write_file(*h.commandFile, "Y\r\n"));
+        QStringList notes;
+        auto note = [&] {
+            notes << form.StatusBar1()->Note();
+            form.StatusBar1()->ClearNote(); // the next press must write its own
+        };
+        Qt::CursorShape cursorDuringJob = Qt::ArrowCursor;
         InsideTheJob probe(form, [&] {
             form.Ui().Edit1->setText(QStringLiteral("O00"));
             form.Ui().BitBtn4->click();
+            note();
             for (QToolButton* quick : form.Ui().SpeedButtons) {
                 quick->click();
+                note();
             }
             form.Ui().BitBtn6->click(); // the clock
+            note();
             form.Ui().BitBtn1->click(); // a command file
+            note();
             form.Ui().Edit1->clear();
             form.Ui().BitBtn4->click(); // the re-test of an empty line
+            note();
+            cursorDuringJob = form.cursor().shape();
         });
         mark = FramesReceived(h);
         form.Ui().SpeedButtons[2]->click();
@@ -191,6 +205,17 @@ private slots:
         QCOMPARE(h.commandFileDialogs, 0);
         QVERIFY(ShowsSLine(form));
         QCOMPARE(form.Ui().Memo1->count(), linesOfOneJob);
+        QCOMPARE(notes.size(), 8);
+        for (const QString& text : notes) {
+            QVERIFY2(text.startsWith(QStringLiteral("Probíhá jiná úloha")), qPrintable(text));
+        }
+        QCOMPARE(cursorDuringJob, Qt::BusyCursor);
+
+        // Free again: the cursor is the normal one and a button works at once.
+        QTRY_COMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        mark = FramesReceived(h);
+        form.Ui().SpeedButtons[2]->click();
+        QCOMPARE(FramesReceived(h) - mark, framesOfOneJob);
     }
 
     void aCloseConfirmedDuringAJobWaitsForItsEnd() {

@@ -251,6 +251,18 @@ TEST(Files, ATemporaryNameTakenByAFifoDoesNotHoldTheWriter) {
 
 #endif
 
+TEST(Files, DirectoryExistsOnlyForADirectory) {
+    TempDir dir;
+    const std::string sub = dir.file("data");
+    std::filesystem::create_directories(dir.path / "data");
+    ASSERT_TRUE(write_file(dir.file("file.txt"), "x"));
+    EXPECT_TRUE(directory_exists(dir.path.string()));
+    EXPECT_TRUE(directory_exists(sub));
+    EXPECT_FALSE(directory_exists(dir.file("file.txt")));
+    EXPECT_FALSE(directory_exists(dir.file("missing")));
+    EXPECT_FALSE(directory_exists(""));
+}
+
 TEST(Clock, BusyWaitNeverReturnsEarly) {
     for (const std::int64_t us : {0, 50, 2000}) {
         const std::int64_t start = hires_counter();
