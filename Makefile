@@ -16,7 +16,7 @@ GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 # Debian packages the build, the tests and the tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
-            libbenchmark-dev qt6-base-dev g++-mingw-w64-x86-64 \
+            libbenchmark-dev qt6-base-dev qt6-translations-l10n g++-mingw-w64-x86-64 \
             dpkg-dev lintian shellcheck systemd wixl msitools
 # And what the Windows tests add: Wine (64-bit only) and the locale data for
 # its Windows-1250 code page. Installed by test-windows, not by deps.
@@ -128,10 +128,11 @@ demo: deps build
 soak: build
 	$(BUILD)/bin/soak_requests $(BUILD)/bin/kelmora 500 0.1
 
-# Pictures of every page at 100 % and 150 % scaling, the window under Xvfb
-# against the simulator (scripts/screenshots.sh), into build/screenshots/.
+# Pictures of every page, the dialogs and a balloon at 100 % and 150 % scaling,
+# the window under Xvfb with a window manager and a notification area against
+# the simulator (scripts/screenshots.sh), into build/screenshots/.
 screenshots: deps build
-	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xauth"
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xauth openbox trayer"
 	scripts/screenshots.sh
 
 bench: build

@@ -5,6 +5,7 @@
 #include "shell/window/Translations.h"
 
 #include <QApplication>
+#include <QLocale>
 
 namespace kelmora {
 
@@ -12,6 +13,8 @@ bool PrepareApplication(QApplication& app) {
     ApplyKelmoraStyle(app);
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Dates and file types in the file dialog, whatever the system's locale.
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     return InstallCzechQtTranslations(app);
 }
 

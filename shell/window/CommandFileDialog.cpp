@@ -13,6 +13,8 @@ std::unique_ptr<QFileDialog> MakeOpenDialog1(QWidget* owner) {
         QStringLiteral("Konfigurační soubory (*.cfg);;Bat soubory (*.bat)"));
     dialog->setObjectName(QStringLiteral("OpenDialog1"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // Names only: the detail view's dates follow the system's locale.
+    dialog->setViewMode(QFileDialog::List);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setDefaultSuffix(QStringLiteral("cfg"));

@@ -10,10 +10,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace kelmora {
+
+namespace {
+
+// How long the model takes to sort a directory it has just read.
+constexpr int kSortSettleMs = 100;
+
+} // namespace
 
 QString NearestDirectory(const QString& path) {
     QString candidate = QDir::cleanPath(QDir::fromNativeSeparators(path.trimmed()));
@@ -76,18 +84,22 @@ DirectoryDialog::DirectoryDialog(QWidget* owner, const QString& start, MessageAn
     tree_->header()->hide();
     // The tree opens at the directory in the field, or at its nearest
     // existing parent while the field keeps what was typed.
-    const QModelIndex startIndex = model_->index(NearestDirectory(start));
+    const QString startDirectory = NearestDirectory(start);
+    const QModelIndex startIndex = model_->index(startDirectory);
     if (startIndex.isValid()) {
-        for (QModelIndex up = startIndex.parent(); up.isValid(); up = up.parent()) {
-            tree_->expand(up);
-        }
         tree_->setCurrentIndex(startIndex);
-        // The tree fills as the model reads the directories; keep the start
-        // in view meanwhile.
-        connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
-            tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
-        });
-        tree_->scrollTo(startIndex, QAbstractItemView::PositionAtCenter);
+        ShowCurrent();
+        // The model reads the directories on a thread of its own and sorts
+        // each once read, which moves the rows: whenever a directory on the
+        // way to the start is in, show the start again.
+        connect(model_, &QFileSystemModel::directoryLoaded, this,
+                [this, startDirectory](const QString& loaded) {
+                    const QString prefix =
+                        loaded.endsWith(QLatin1Char('/')) ? loaded : loaded + QLatin1Char('/');
+                    if (loaded == startDirectory || startDirectory.startsWith(prefix)) {
+                        QTimer::singleShot(kSortSettleMs, this, [this] { ShowCurrent(); });
+                    }
+                });
     }
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -111,6 +123,14 @@ DirectoryDialog::DirectoryDialog(QWidget* owner, const QString& start, MessageAn
     layout->addWidget(label);
     layout->addWidget(path_);
     layout->addWidget(buttons);
+}
+
+void DirectoryDialog::ShowCurrent() {
+    const QModelIndex current = tree_->currentIndex();
+    for (QModelIndex up = current.parent(); up.isValid(); up = up.parent()) {
+        tree_->expand(up);
+    }
+    tree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
 void DirectoryDialog::accept() {

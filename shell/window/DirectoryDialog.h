@@ -42,6 +42,8 @@ public:
 
 private:
     void ShowHelp();
+    // The current directory unfolded and in the middle of the tree.
+    void ShowCurrent();
 
     MessageAnswerer ask_;
     QFileSystemModel* model_;

@@ -1,29 +1,54 @@
 // kelmora-screenshots: shows the window against the terminals of a
-// configuration and saves a PNG of every page, of the window during a
-// download (the command given by --download, sent from the command line) and
-// a sheet of the program's pictures. Message boxes are answered by themselves
-// (OK, and No to every question) and written to standard error.
+// configuration and saves PNGs for review: every page, the window during a
+// download (the command given by --download, sent from the command line) with
+// a press the busy program ignored, a long status pair, the dialogs and
+// message boxes, an open drop-down list and a sheet of the program's
+// pictures. On a desktop with a window manager it adds the window with its
+// frame; with a notification area, a balloon with the pointer on it, before
+// and after its time; with --program, the message of a second copy of that
+// program. Message boxes of the window are answered by themselves (OK, and
+// No to every question) and written to standard error.
 //
-//   kelmora-screenshots --config FILE --out DIR [--download COMMAND]
+//   kelmora-screenshots --config FILE --out DIR [--download COMMAND] [--program KELMORA]
+//
+// Exit status 1 when a picture could not be saved or a balloon outlived its
+// time.
 #include "engine/EventLog.h"
+#include "platform/SingleInstance.h"
 #include "shell/window/Application.h"
+#include "shell/window/CommandFileDialog.h"
+#include "shell/window/DirectoryDialog.h"
 #include "shell/window/Icons.h"
+#include "shell/window/MessageBoxes.h"
 #include "shell/window/QtText.h"
 #include "shell/window/StatusPanels.h"
 #include "shell/window/Style.h"
 #include "shell/window/TForm1.h"
+#include "shell/window/TrayIcon.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QCursor>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 using namespace kelmora;
+using namespace kelmora::literals;
 
 namespace {
 
@@ -36,12 +61,32 @@ void Settle(int ms) {
     }
 }
 
-bool Save(QWidget& window, const QDir& out, const QString& name) {
-    const QString path = out.filePath(name + QStringLiteral(".png"));
-    const bool saved = window.grab().save(path);
-    std::cerr << (saved ? "saved " : "cannot save ") << path.toStdString() << '\n';
-    return saved;
-}
+class Pictures {
+public:
+    explicit Pictures(QDir out) : out_(std::move(out)) {}
+
+    void Save(const QPixmap& picture, const QString& name) {
+        const QString path = out_.filePath(name + QStringLiteral(".png"));
+        const bool saved = !picture.isNull() && picture.save(path);
+        std::cerr << (saved ? "saved " : "cannot save ") << path.toStdString() << '\n';
+        failures_ += saved ? 0 : 1;
+    }
+    void Save(QWidget& widget, const QString& name) { Save(widget.grab(), name); }
+    // What the screen shows in `area` (other windows, the frame, balloons).
+    void SaveScreen(const QRect& area, const QString& name) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        Save(screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()), name);
+    }
+    void Fail(const char* why) {
+        std::cerr << why << '\n';
+        ++failures_;
+    }
+    int Failures() const { return failures_; }
+
+private:
+    QDir out_;
+    int failures_ = 0;
+};
 
 QPixmap PictureSheet(qreal scale) {
     const int cell = 40;
@@ -72,6 +117,160 @@ QPixmap PictureSheet(qreal scale) {
     return sheet;
 }
 
+// Shows `dialog` without waiting for an answer, saves it and closes it.
+void SaveDialog(Pictures& pictures, QWidget& dialog, const QString& name, int settleMs = 400) {
+    dialog.show();
+    Settle(settleMs);
+    pictures.Save(dialog, name);
+    dialog.close();
+}
+
+void DownloadPictures(Pictures& pictures, TForm1& form, const QString& command) {
+    form.Ui().Edit1->setText(command);
+    int busyTicks = 0;
+    QTimer during;
+    during.setInterval(100);
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        // Runs inside the job's serial waits, a second and a half into the
+        // download: the picture of the job, then a press it ignores. Nothing
+        // here may wait: the download's byte timeouts run meanwhile.
+        if (!form.GetEngine().Busy()) {
+            return;
+        }
+        ++busyTicks;
+        if (busyTicks == 10) {
+            pictures.Save(form, QStringLiteral("6-stahovani"));
+        } else if (busyTicks == 15) {
+            form.Ui().BitBtn1->click(); // "Příkazy ze souboru": ignored, and says so
+            pictures.Save(form, QStringLiteral("8-stisk-behem-ulohy"));
+        }
+    });
+    during.start();
+    form.Button1Click();
+    during.stop();
+    form.StatusBar1()->ClearNote(); // the status bar as the job left it
+    Settle(300);
+    pictures.Save(form, QStringLiteral("7-po-stazeni"));
+    if (busyTicks < 15) {
+        pictures.Fail("the download ended before its pictures were taken");
+    }
+}
+
+void DialogPictures(Pictures& pictures, TForm1& form) {
+    const std::unique_ptr<QFileDialog> files = MakeOpenDialog1(&form);
+    files->setDirectory(QDir::current());
+    SaveDialog(pictures, *files, QStringLiteral("10-soubor-prikazu"), 800);
+
+    form.Ui().PageControl1->setCurrentIndex(0);
+    const std::unique_ptr<QMenu> menu(form.Ui().Edit1->createStandardContextMenu());
+    menu->popup(form.Ui().Edit1->mapToGlobal(QPoint(20, 10)));
+    Settle(300);
+    pictures.Save(*menu, QStringLiteral("11-menu-prikazoveho-radku"));
+    menu->hide();
+
+    const MessageAnswerer ok = [](QWidget*, const MessageBox&) { return MessageAnswer::Ok; };
+    DirectoryDialog directories(&form, form.Ui().Path_data->text(), ok);
+    SaveDialog(pictures, directories, QStringLiteral("12-vyber-adresare"), 1500);
+
+    const struct {
+        const char* name;
+        MessageBox box;
+    } boxes[] = {
+        {"13a-zprava-ukonceni",
+         {"Opravdu si přeješ ukončit program?\nKomunikace bude ukončena!"_cp, "Pozor!",
+          MessageIcon::Question, MessageButtons::YesNo}},
+        {"13b-zprava-restart",
+         {"Nastavená konfigurace bude použita až po restartu programu!\n"
+          "Provést restart programu ihned?"_cp,
+          "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}},
+        {"13c-zprava-cesta",
+         {"Cesta (PATH) pro souborové operace je prázdná.\n"
+          "Soubory by se zapisovaly do kořenového adresáře.\nPřesto uložit?"_cp,
+          "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}},
+        {"13d-zprava-chyba",
+         {"''abc'' is not a valid integer value", {}, MessageIcon::Error, MessageButtons::Ok}},
+    };
+    for (const auto& [name, box] : boxes) {
+        const std::unique_ptr<QMessageBox> shown = MakeMessageBox(&form, box);
+        SaveDialog(pictures, *shown, QString::fromLatin1(name));
+    }
+}
+
+// The window and an open list, as the screen shows them.
+void DropDownPicture(Pictures& pictures, TForm1& form) {
+    form.Ui().PageControl1->setCurrentIndex(2);
+    QComboBox* list = form.Ui().Delay_add;
+    list->showPopup();
+    Settle(400);
+    const QRect area = form.frameGeometry().united(list->view()->window()->frameGeometry());
+    pictures.SaveScreen(area.adjusted(-4, -4, 4, 4), QStringLiteral("14-seznam-prodlouzeni"));
+    list->hidePopup();
+    form.Ui().PageControl1->setCurrentIndex(0);
+}
+
+// The status pair of a full 2500-person memory read after one re-sent
+// command: wider than its panel.
+void StatusPairPicture(Pictures& pictures, TForm1& form) {
+    form.StatusBar1()->ClearNote();
+    form.SetStatusPanel(1, "2501,2500");
+    form.SetStatusPanel(3, "60003");
+    Settle(100);
+    pictures.Save(form, QStringLiteral("9-dlouhy-status"));
+}
+
+QWidget* QtBalloon() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qstrcmp(window->metaObject()->className(), "QBalloonTip") == 0 && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// "Start programu" with the pointer on it: on show, then gone after its time.
+void BalloonPictures(Pictures& pictures, TForm1& form) {
+    form.ShowBalloon("Kelmora 2013", "Start programu", 500);
+    Settle(150);
+    QWidget* balloon = QtBalloon();
+    if (balloon == nullptr) {
+        pictures.Fail("no balloon showed on this desktop");
+        return;
+    }
+    const QRect tray = form.StatusIcon1().Icon()->geometry();
+    const QRect area = balloon->frameGeometry().united(tray).adjusted(-30, -30, 30, 30);
+    QCursor::setPos(balloon->frameGeometry().center());
+    Settle(100);
+    pictures.SaveScreen(area, QStringLiteral("16-bublina"));
+    Settle(1500);
+    pictures.SaveScreen(area, QStringLiteral("17-bublina-po-case"));
+    if (QtBalloon() != nullptr) {
+        pictures.Fail("the balloon stayed under the pointer after its time");
+    }
+}
+
+// A second copy of `program` started while this tool holds the program's
+// single-instance mark: its message, as the screen shows it.
+void SecondCopyPicture(Pictures& pictures, const QString& program) {
+    SingleInstance mark("Kelmoraprogram");
+    if (!mark.Held()) {
+        pictures.Fail("the single-instance mark is held by another copy");
+        return;
+    }
+    QProcess second;
+    second.start(program, {});
+    if (!second.waitForStarted(5000)) {
+        pictures.Fail("the second copy did not start");
+        return;
+    }
+    Settle(2500);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize size(420, 200);
+    pictures.SaveScreen(QRect(screen.center() - QPoint(size.width() / 2, size.height() / 2), size),
+                        QStringLiteral("18-druha-kopie"));
+    second.kill();
+    second.waitForFinished(5000);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +282,7 @@ int main(int argc, char** argv) {
     QString config;
     QString outDir = QStringLiteral("screenshots");
     QString download;
+    QString program;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QStringLiteral("--config")) {
@@ -91,10 +291,13 @@ int main(int argc, char** argv) {
             outDir = args[i + 1];
         } else if (args[i] == QStringLiteral("--download")) {
             download = args[i + 1];
+        } else if (args[i] == QStringLiteral("--program")) {
+            program = args[i + 1];
         }
     }
     if (config.isEmpty()) {
-        std::cerr << "usage: kelmora-screenshots --config FILE --out DIR [--download COMMAND]\n";
+        std::cerr << "usage: kelmora-screenshots --config FILE --out DIR [--download COMMAND] "
+                     "[--program KELMORA]\n";
         return 2;
     }
     QDir out(outDir);
@@ -102,6 +305,7 @@ int main(int argc, char** argv) {
         std::cerr << "cannot create " << outDir.toStdString() << '\n';
         return 1;
     }
+    Pictures pictures(out);
 
     WindowOptions options;
     options.trayAvailable = true; // starts hidden; shown below, whatever the desktop offers
@@ -120,7 +324,6 @@ int main(int argc, char** argv) {
     form.show();
     Settle(1500);
 
-    int failures = 0;
     const char* names[5] = {"1-ovladani-terminalu", "2-konfigurace-terminalu",
                             "3-servisni-nastaveni", "4-o-programu", "5-chybova-hlaseni"};
     for (int page = 0; page < 5; ++page) {
@@ -130,37 +333,30 @@ int main(int argc, char** argv) {
             form.Ui().PageControl1->setCurrentIndex(page);
         }
         Settle(300);
-        failures += Save(form, out, QString::fromLatin1(names[page])) ? 0 : 1;
+        pictures.Save(form, QString::fromLatin1(names[page]));
     }
     form.BitBtn2Click();
     form.FormActivate();
 
     if (!download.isEmpty()) {
-        form.Ui().Edit1->setText(download);
-        bool grabbed = false;
-        int busyTicks = 0;
-        QTimer during;
-        during.setInterval(100);
-        QObject::connect(&during, &QTimer::timeout, [&] {
-            // Runs inside the job's serial waits, a second into the download.
-            if (!grabbed && form.GetEngine().Busy() && ++busyTicks == 10) {
-                grabbed = true;
-                failures += Save(form, out, QStringLiteral("6-stahovani")) ? 0 : 1;
-            }
-        });
-        during.start();
-        form.Button1Click();
-        during.stop();
+        DownloadPictures(pictures, form, download);
+    }
+    StatusPairPicture(pictures, form);
+    DialogPictures(pictures, form);
+    DropDownPicture(pictures, form);
+
+    if (form.frameGeometry() != form.geometry()) { // a window manager draws the frame
         Settle(300);
-        failures += Save(form, out, QStringLiteral("7-po-stazeni")) ? 0 : 1;
-        if (!grabbed) {
-            std::cerr << "the download ended before a picture of it was taken\n";
-        }
+        pictures.SaveScreen(form.frameGeometry(), QStringLiteral("15-okno-s-ramem"));
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        BalloonPictures(pictures, form);
+    }
+    if (!program.isEmpty()) {
+        SecondCopyPicture(pictures, program);
     }
 
-    const QString sheetPath = out.filePath(QStringLiteral("0-obrazky.png"));
-    failures += PictureSheet(form.devicePixelRatioF()).save(sheetPath) ? 0 : 1;
-    std::cerr << "saved " << sheetPath.toStdString() << '\n';
+    pictures.Save(PictureSheet(form.devicePixelRatioF()), QStringLiteral("0-obrazky"));
     form.FormDestroy();
-    return failures == 0 ? 0 : 1;
+    return pictures.Failures() == 0 ? 0 : 1;
 }

@@ -71,6 +71,7 @@ void StatusPanels::Layout() {
         panel->setGeometry(x, 1, width - kGap, kHeight - 2);
         x += width;
     }
+    PlaceNote();
 }
 
 void StatusPanels::SetText(int index, const QString& text) {

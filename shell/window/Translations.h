@@ -2,8 +2,10 @@
 // context menu of every edit field, the standard buttons of the dialogs.
 // They come from Qt's translation catalogue "qtbase_cs.qm", looked for in the
 // system's Qt translations (Debian: qt6-translations-l10n) and then in a
-// "translations" folder beside the program. Without it those parts speak
-// English; the window then says so in the event log.
+// "translations" folder beside the program, and a few texts of our own that
+// the catalogue lacks (the file dialog's type of a folder). Without the
+// catalogue those parts speak English; the window then says so in the event
+// log.
 #pragma once
 
 #include <QString>

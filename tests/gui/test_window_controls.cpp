@@ -312,6 +312,7 @@ private slots:
     void aStatusPanelWidensOnlyForAText() {
         QFETCH(QString, pair);
         StatusPanels* bar = form->StatusBar1();
+        bar->ShowNote(QStringLiteral("Probíhá jiná úloha"));
         bar->SetText(1, pair);
         QLabel* panel = bar->Panel(1);
         QVERIFY2(panel->contentsRect().width() > panel->fontMetrics().horizontalAdvance(pair),
@@ -326,6 +327,11 @@ private slots:
             QCOMPARE(bar->Panel(i)->x(), bar->Panel(i - 1)->geometry().right() + 3);
             QCOMPARE(bar->Panel(i)->width() + 2, StatusPanels::kWidths[i]);
         }
+        // A note on show leaves the pair readable.
+        const auto* note = bar->findChild<QLabel*>(QStringLiteral("StatusNote"));
+        QVERIFY(!note->isHidden());
+        QVERIFY(note->x() > panel->geometry().right());
+        bar->ClearNote();
         bar->SetText(1, QString());
         QCOMPARE(panel->width(), designed);
         QCOMPARE(bar->Panel(2)->x(), StatusPanels::kWidths[0] + StatusPanels::kWidths[1]);

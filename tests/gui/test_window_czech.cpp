@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -117,7 +118,10 @@ private slots:
     }
 
     void commandFileDialog() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("příkazy")));
         const std::unique_ptr<QFileDialog> dialog = MakeOpenDialog1(nullptr);
+        dialog->setDirectory(dir.path());
         dialog->show();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Soubory příkazů do terminálu."));
         QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
@@ -128,6 +132,10 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("Hledat v:")));
         QVERIFY(texts.contains(QStringLiteral("Otevřít")));
         QVERIFY(texts.contains(QStringLiteral("Zrušit")));
+        // The type column of a folder.
+        const auto* model = dialog->findChild<QFileSystemModel*>();
+        const QString folder = QDir(dir.path()).filePath(QStringLiteral("příkazy"));
+        QTRY_COMPARE(model->index(folder, 2).data().toString(), QStringLiteral("Složka"));
     }
 
     void editFieldMenu() {

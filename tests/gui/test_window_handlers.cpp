@@ -463,6 +463,7 @@ private slots:
             dialog.show();
             QTreeView* tree = dialog.Tree();
             const auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            QTest::qWait(1000); // the model reads the directories meanwhile
             QCOMPARE(model->filePath(tree->currentIndex()), start); // a new one: its parent
             for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent()) {
                 QVERIFY2(tree->isExpanded(up), qPrintable(model->filePath(up)));
