@@ -86,11 +86,11 @@ public:
     //   TerminalIndicatorClick  a slot's indicator icon
     //   Delay_addChange         the list Delay_add
     //   SaveConfiguration       BitBtn5, BitBtn8 "Uložit CFG" (the window's BitBtn1Click)
-    // The job buttons return false when the press
-    // was ignored because the program was busy: a job in progress, or, for
-    // Button33Click and Button4Click, the watcher busy at that moment. The
-    // shell tells the operator so. A press taken up may still send nothing
-    // (the slot not connected, its terminal absent), silently.
+    // The job buttons return false when the press was ignored because the
+    // program was busy: a job in progress, or, for Button33Click and
+    // Button4Click, the watcher busy at that moment. The shell tells the
+    // operator so. A press taken up may still send nothing (the slot not
+    // connected, its terminal absent), silently.
     bool Button1Click(std::string_view commandLine);
     bool SendQuickCommand(std::string_view text);
     // `chooseFile` shows the file dialog (events flow meanwhile) and gives

@@ -55,30 +55,31 @@ public:
 
     // The handlers, named control plus event; many carry another control's
     // name (see DESIGN.md, "Names"). Who calls what:
+    // clang-format off
     //
-    //   control                  caption                 handler            what it does
-    //   BitBtn4                  "Odeslat příkaz"        Button1Click       sends Edit1 (empty:
-    //   re-tests) Edit1 (Enter, change)    -                       Edit1Change        BitBtn4 the
-    //   default button SpeedButton1..4          "00" "11" "S" "Y"       SpeedButtonClick   O00,
-    //   O11, S, Y BitBtn1                  "Příkazy ze souboru"    Button33Click      runs a
-    //   command file BitBtn2, menu            "Schovat program"       Hide_windowClick   hides the
-    //   window BitBtn3                  "Ukončení programu"     BitBtn3Click       close request
-    //   menu, icon double click  "Zobrazit program"      Show_windowClick   shows the control page
-    //   menu                     "Konec"                 KonecClick         close request
-    //   BitBtn5, BitBtn8         "Uložit CFG"            BitBtn1Click       saves the configuration
-    //   Delay_add (change)       -                       Delay_addChange    MasterTestMs
-    //   Path_data (double click) -                       Path_dataDblClick  directory selection
-    //   BitBtn6                  "Nastavit čas"          Button4Click       the terminal's clock
-    //   BitBtn7                  "Výpis error-log"       Button2Click       shows the event log
-    //   JvXPButton5              "   Zpět"               BitBtn2Click       leaves the event log
-    //   JvXPButton6              "Vymazat obsah"         BitBtn5Click       clears the event log
-    //   an indicator's icon      -                       TerminalIndicatorClick  balloon "Status
-    //   WDT" Timer1, Timer2           -                       Timer1Timer, Timer2Timer  watchdog,
-    //   display
+    //   control                   caption               handler            what it does
+    //   BitBtn4                   "Odeslat příkaz"      Button1Click       sends Edit1
+    //   Edit1 (changed)           -                     Edit1Change        BitBtn4 is the default
+    //   SpeedButton1..4           "00" "11" "S" "Y"     SpeedButtonClick   O00, O11, S, Y
+    //   BitBtn1                   "Příkazy ze souboru"  Button33Click      runs a command file
+    //   BitBtn2, menu             "Schovat program"     Hide_windowClick   hides the window
+    //   BitBtn3                   "Ukončení programu"   BitBtn3Click       close request
+    //   menu, icon double click   "Zobrazit program"    Show_windowClick   shows the control page
+    //   menu                      "Konec"               KonecClick         close request
+    //   BitBtn5, BitBtn8          "Uložit CFG"          BitBtn1Click       saves the configuration
+    //   Delay_add (changed)       -                     Delay_addChange    sets MasterTestMs
+    //   Path_data (double click)  -                     Path_dataDblClick  directory selection
+    //   BitBtn6                   "Nastavit čas"        Button4Click       the terminal's clock
+    //   BitBtn7                   "Výpis error-log"     Button2Click       shows the event log
+    //   JvXPButton5               "   Zpět"             BitBtn2Click       leaves the event log
+    //   JvXPButton6               "Vymazat obsah"       BitBtn5Click       clears the event log
+    //   an indicator's icon       -                     TerminalIndicatorClick  "Status WDT"
+    //   Timer1, Timer2            -                     Timer1Timer, Timer2Timer
     //
-    // The job handlers, the save, Delay_addChange, the indicator and the
-    // timers forward to the engine's handler of the same name (the save to
-    // Engine::SaveConfiguration, the quick buttons to SendQuickCommand).
+    // clang-format on
+    // The job buttons, the save, Delay_addChange, the indicators and the
+    // timers forward to the engine (the save to Engine::SaveConfiguration,
+    // the quick buttons to Engine::SendQuickCommand).
     void Show_windowClick();
     void Hide_windowClick();
     void KonecClick();
