@@ -460,10 +460,21 @@ private slots:
         const MessageAnswerer ask = [](QWidget*, const MessageBox&) { return MessageAnswer::Ok; };
         for (const QString& typed : {start, start + QStringLiteral("/nový/adresář")}) {
             DirectoryDialog dialog(nullptr, typed, ask);
-            dialog.show();
             QTreeView* tree = dialog.Tree();
             const auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-            QTest::qWait(1000); // the model reads the directories meanwhile
+            // The model reads the directories on its own thread and sorts each
+            // once read: look when every one above the start has been read.
+            QStringList loaded;
+            connect(model, &QFileSystemModel::directoryLoaded,
+                    [&loaded](const QString& path) { loaded << QDir::cleanPath(path); });
+            dialog.show();
+            for (QString up = QFileInfo(start).path();; up = QFileInfo(up).path()) {
+                QTRY_VERIFY2(loaded.contains(up), qPrintable(up));
+                if (QDir(up).isRoot()) {
+                    break;
+                }
+            }
+            QTest::qWait(300);                                      // their sorting
             QCOMPARE(model->filePath(tree->currentIndex()), start); // a new one: its parent
             for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent()) {
                 QVERIFY2(tree->isExpanded(up), qPrintable(model->filePath(up)));
