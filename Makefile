@@ -109,8 +109,12 @@ fuzz-build:
 	      -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# Runs every fuzz target for FUZZ_SECONDS from its seed corpus.
+# Runs every fuzz target for FUZZ_SECONDS from its seed corpus, once the
+# canary has shown that undefined behaviour ends a run.
 fuzz: fuzz-build
+	@printf U > $(FUZZ_BUILD)/ub_canary.input
+	@if $(FUZZ_BUILD)/bin/ub_canary $(FUZZ_BUILD)/ub_canary.input >$(FUZZ_BUILD)/ub_canary.log 2>&1; \
+	then echo "fuzz: undefined behaviour does not stop a fuzz run"; exit 1; fi
 	@set -e; for t in $(FUZZ_BUILD)/bin/fuzz_*; do \
 	    [ -x "$$t" ] || continue; \
 	    name=$$(basename $$t); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus; \

@@ -19,6 +19,10 @@ namespace {
 constexpr std::uint32_t kWatcherIdleCheckMs = 100;
 constexpr std::uint32_t kShutdownCheckMs = 10;
 
+// The mark of the data path: the lock file "kelmora.lock" in it. Not the
+// per-user mark's name: the two may share a directory.
+constexpr std::string_view kDataPathMark = "kelmora";
+
 // The serial driver's idle hook keeps the shell's events flowing while a
 // wait lasts. There is one hook per process, so one console behind it.
 Console* g_idleConsole = nullptr;
@@ -121,6 +125,10 @@ Engine::~Engine() {
 
 void Engine::LoadConfiguration() {
     config_ = kelmora::LoadConfiguration(options_.iniPath, options_.startDirectory);
+    // Two copies on one data path would both take its request files.
+    dataMark_.reset();
+    dataMark_ = std::make_unique<SingleInstance>(kDataPathMark, config_.DataPath);
+    secondCopy_ = !dataMark_->Held();
     ApplyToSerialLayer(config_);
     host_ = std::make_unique<TerminalHost>(TobrinSettingsFrom(config_), log_, console_);
     terminals_ =
@@ -129,6 +137,10 @@ void Engine::LoadConfiguration() {
 }
 
 void Engine::LogStart() {
+    if (secondCopy_) {
+        return;
+    }
+    started_ = true;
     log_.LogEvent("Start programu");
     for (const std::string& problem : config_.LoadProblems) {
         log_.LogEvent(problem);
@@ -136,10 +148,16 @@ void Engine::LogStart() {
 }
 
 void Engine::OpenTerminals() {
+    if (secondCopy_) {
+        return;
+    }
     terminals_->OpenTerminals();
 }
 
 void Engine::StartWatcher(std::string_view requestFileName) {
+    if (secondCopy_) {
+        return;
+    }
     const std::string requestPath = join_path(config_.DataPath, requestFileName);
     {
         JobScope job(*this);
@@ -185,7 +203,12 @@ void Engine::Shutdown() {
     if (terminals_) {
         terminals_->Release();
     }
-    log_.LogEvent("Stop programu");
+    if (started_) {
+        log_.LogEvent("Stop programu");
+        started_ = false;
+    }
+    // No request file is taken any more: another copy may work here now.
+    dataMark_.reset();
     if (runner_) {
         runner_->CommandList.clear();
     }

@@ -20,6 +20,7 @@
 #include "engine/TerminalHost.h"
 #include "engine/Terminals.h"
 #include "engine/Zmena.h"
+#include "platform/SingleInstance.h"
 
 #include <functional>
 #include <memory>
@@ -55,7 +56,14 @@ public:
 
     // Start-up, in this order (the shell fills its pages and hides its window
     // in between): LoadConfiguration, LogStart, OpenTerminals, StartWatcher.
+    //
+    // LoadConfiguration also takes the mark of the data path: one copy only
+    // works in a data path, whoever runs it. When another copy holds it,
+    // SecondCopy() is true and the later steps do nothing (nothing is logged,
+    // no port opened, no request file taken): the shell refuses to start as
+    // for a second copy.
     void LoadConfiguration();
+    bool SecondCopy() const { return secondCopy_; }
     // "Start programu", then what was wrong with the configuration file.
     void LogStart();
     void OpenTerminals();
@@ -138,6 +146,9 @@ private:
     std::unique_ptr<Terminals> terminals_;
     std::unique_ptr<CommandRunner> runner_;
     std::unique_ptr<THlidac> watcher_;
+    std::unique_ptr<SingleInstance> dataMark_;
+    bool secondCopy_ = false;
+    bool started_ = false; // "Start programu" logged
     int jobDepth_ = 0;
     bool operatorActive_ = false;
 };

@@ -91,6 +91,7 @@ void Terminals::OpenTerminals() {
         }
         PortTable[com] = std::make_unique<TSer_Port>(com, config_.BaudRate, opener_);
         const bool open = PortTable[com]->IsOpen;
+        portDown_[com] = !open;
         log_.LogEvent("COM" + std::to_string(com + 1) + " " +
                       std::string(open ? "otevřen"_cp : "neotevřen"_cp));
         anyOpen = anyOpen || open;
@@ -126,7 +127,32 @@ void Terminals::OpenTerminals() {
     }
 }
 
+void Terminals::ReopenFailedPorts() {
+    for (int com = 0; com < int(kComPortCount); ++com) {
+        TSer_Port* port = PortTable[com].get();
+        if (port == nullptr) {
+            continue;
+        }
+        // Looks for input, as every presence test does first: a device that
+        // hung up says so here.
+        port->FlushInput();
+        if (port->IsOpen && port->Status() == SP_OK) {
+            continue;
+        }
+        if (!portDown_[com]) {
+            log_.LogEvent("COM" + std::to_string(com + 1) + " nepracuje (chyba " +
+                          std::to_string(port->Status()) + ")");
+            portDown_[com] = true;
+        }
+        if (port->Open(com, config_.BaudRate)) {
+            log_.LogEvent("COM" + std::to_string(com + 1) + " " + std::string("otevřen"_cp));
+            portDown_[com] = false;
+        }
+    }
+}
+
 void Terminals::RetestTerminals() {
+    ReopenFailedPorts();
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (!IsConnected(slot)) {
             continue;

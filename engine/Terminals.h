@@ -1,8 +1,15 @@
 // The port and terminal tables. Several terminals may share one line, so the
 // ports (by COM index) and the terminals (by slot) are two tables, built once
 // at start: a port for every COM index a connected slot uses, a terminal
-// object for every connected slot. Ports are never reopened while the
-// program runs; a changed configuration acts after a restart.
+// object for every connected slot. A changed configuration acts after a
+// restart.
+//
+// A port that works is never touched. One that failed (a USB adapter pulled
+// out: the device hung up) or never opened is opened again at every re-test,
+// from its configured path, so a device plugged back in (at the same path, or
+// behind the same link) is used again without a restart. The failure is
+// logged once ("COM%d nepracuje (chyba %d)"), the recovery once ("COM%d
+// otevřen").
 #pragma once
 
 #include "engine/Configuration.h"
@@ -38,7 +45,8 @@ public:
     // Without any open port it turns to the configuration page and warns.
     void OpenTerminals();
 
-    // Tests every connected slot again and repaints its indicator.
+    // Opens again the ports that failed or never opened, then tests every
+    // connected slot again and repaints its indicator.
     void RetestTerminals();
 
     // Repaints one indicator (slot 0..3) from the roles as they stand.
@@ -61,6 +69,7 @@ public:
 private:
     bool PortOpen(int slot) const;
     IndicatorState StateOf(int slot) const;
+    void ReopenFailedPorts();
 
     const Configuration& config_;
     TobrinHost& host_;
@@ -71,6 +80,7 @@ private:
     std::array<std::unique_ptr<TSer_Port>, kComPortCount> PortTable;
     std::array<std::unique_ptr<TTobrin>, kSlotCount> TerminalTable;
     std::array<bool, kSlotCount> shown_{};
+    std::array<bool, kComPortCount> portDown_{}; // its failure has been logged
 };
 
 } // namespace kelmora

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -26,13 +27,24 @@ std::string LockDirectory() {
 SingleInstance::SingleInstance(std::string_view name) {
     // The directory comes from the environment and is already the system's
     // own encoding; only the name is ours.
-    const std::string path = LockDirectory() + "/" + system_path(name) + ".lock";
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    Lock(LockDirectory() + "/" + system_path(name) + ".lock", 0600);
+}
+
+SingleInstance::SingleInstance(std::string_view name, std::string_view directory) {
+    // Readable for every user: a copy run by another user must be able to
+    // open the file to find it locked.
+    Lock(system_path(join_path(directory, std::string(name) + ".lock")), 0644);
+}
+
+void SingleInstance::Lock(const std::string& path, unsigned mode) {
+    // The lock needs no write access: a file another user made is opened too.
+    fd_ = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
     if (fd_ < 0) {
         // Nowhere to keep the mark: run rather than refuse to start.
         held_ = true;
         return;
     }
+    fchmod(fd_, mode); // whatever the umask took away; refused for another's file
     held_ = flock(fd_, LOCK_EX | LOCK_NB) == 0;
     if (!held_) {
         close(fd_);

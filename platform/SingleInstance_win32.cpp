@@ -1,3 +1,4 @@
+#include "platform/Path.h"
 #include "platform/SingleInstance.h"
 
 #include <windows.h>
@@ -9,6 +10,20 @@ SingleInstance::SingleInstance(std::string_view name) {
     HANDLE h = CreateMutexA(nullptr, FALSE, text.c_str());
     if (h != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(h);
+        return;
+    }
+    handle_ = h;
+    held_ = true;
+}
+
+SingleInstance::SingleInstance(std::string_view name, std::string_view directory) {
+    // Open without sharing: every other open fails while this copy runs, for
+    // any user and over a network share too.
+    const std::string path = join_path(directory, std::string(name) + ".lock");
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        held_ = GetLastError() != ERROR_SHARING_VIOLATION;
         return;
     }
     handle_ = h;

@@ -438,7 +438,9 @@ void install_slots(PortRecord* port) {
 
 // Opens the device for exclusive use: TIOCEXCL keeps other programs out,
 // flock also keeps out a second open by root (which TIOCEXCL lets through) or
-// by this same process. The descriptor, or a code.
+// by this same process. A device another program has made exclusive (without
+// flock) is refused too: root's open goes through TIOCEXCL, and two programs
+// on one line steal each other's bytes. The descriptor, or a code.
 int open_device(const std::string& path, int& fd) {
     fd = ::open(system_path(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -447,6 +449,11 @@ int open_device(const std::string& path, int& fd) {
     if (isatty(fd) == 0) {
         ::close(fd);
         return SP_ERR_NO_HARDWARE;
+    }
+    int exclusive = 0;
+    if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+        ::close(fd);
+        return SP_ERR_IN_USE;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

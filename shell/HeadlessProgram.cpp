@@ -33,6 +33,11 @@ int RunHeadless(const std::string& iniPath) {
     console.SetLoop(&loop);
 
     engine.LoadConfiguration();
+    if (engine.SecondCopy()) {
+        console.ShowMessage({"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
+                             MessageIcon::Error, MessageButtons::Ok});
+        return -1;
+    }
     console.UseSettings(engine.Config());
     engine.LogStart();
     engine.OpenTerminals();

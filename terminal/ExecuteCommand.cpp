@@ -83,7 +83,7 @@ void WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
 
 } // namespace
 
-bool ReadAnswerBlock(TTobrin& t) {
+AnswerBlock ReadAnswerBlock(TTobrin& t) {
     std::vector<std::uint8_t>& buffer = t.DataBuffer;
     std::fill(buffer.begin(), buffer.end(), std::uint8_t{0});
     std::size_t stored = 0;
@@ -93,10 +93,14 @@ bool ReadAnswerBlock(TTobrin& t) {
     auto overflow = [&] {
         t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
         t.Host.ShowMessage(kOverflowMessage);
-        return false;
+        return AnswerBlock::Overflow;
     };
 
     int b = t.Line.ReadByte(std::clamp(s.WaitForDataMs, kMinWaitForDataMs, kMaxWaitForDataMs));
+    if (b < -1) {
+        t.ReceivedCount = 0;
+        return AnswerBlock::LineFailed;
+    }
     bool inHand = b >= 0;
     bool pollSeen = false;
     std::uint32_t quiet = tick_ms();
@@ -117,7 +121,10 @@ bool ReadAnswerBlock(TTobrin& t) {
         b = t.Line.ReadByte(kAnswerByteMs);
         if (b < 0) {
             if (b != -1) {
-                break; // the line failed: what came so far is the block
+                // What came so far may end on a record boundary and still be
+                // only part of the answer.
+                t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
+                return AnswerBlock::LineFailed;
             }
             continue;
         }
@@ -134,7 +141,7 @@ bool ReadAnswerBlock(TTobrin& t) {
         return overflow();
     }
     t.ReceivedCount = static_cast<int>(stored);
-    return true;
+    return AnswerBlock::Complete;
 }
 
 CommandOutcome ExecuteCommand(TTobrin& t, std::string_view text) {
@@ -163,11 +170,17 @@ CommandOutcome ExecuteCommand(TTobrin& t, std::string_view text) {
     }
 
     host.SetCursor(CursorShape::HourGlass);
-    const bool complete = ReadAnswerBlock(t);
+    const AnswerBlock read = ReadAnswerBlock(t);
     const auto n = static_cast<std::size_t>(t.ReceivedCount);
     host.SetAnswerBytesPanel(std::to_string(n));
-    const std::span<const std::uint8_t> block(t.DataBuffer.data(), complete ? n : 0);
+    const std::span<const std::uint8_t> block(t.DataBuffer.data(),
+                                              read == AnswerBlock::Complete ? n : 0);
     WriteBinaryOutput(host, block);
+    if (read == AnswerBlock::LineFailed) {
+        std::fill_n(t.DataBuffer.begin(), n, std::uint8_t{0});
+        --t.AckCount; // the command did not get through after all
+        return CommandOutcome::Failed;
+    }
 
     host.SetCursor(CursorShape::AppStarting);
     restore.HideResults();

@@ -8,7 +8,10 @@
 // larger than the terminal's memory (the answer buffer) is abandoned with a
 // message to the operator: no line, record count 0, outcome Done; panel 3
 // shows the bytes taken before it overflowed and "binarni.bin" is written
-// empty, so that no earlier answer can be mistaken for this one.
+// empty, so that no earlier answer can be mistaken for this one. A block the
+// line cut off (the device hung up in the middle) is a failed attempt, never
+// a complete answer, however many whole records it held; its acknowledgement
+// does not count either.
 #pragma once
 
 #include <string_view>
@@ -19,7 +22,7 @@ class TTobrin;
 
 enum class CommandOutcome {
     Done,   // acknowledged; a data answer, if any, has been handled
-    Failed, // not acknowledged (or not sent at all)
+    Failed, // not acknowledged (or not sent at all), or the line failed during the answer
     Repeat, // a data answer that is not a whole number of records: send again
 };
 
@@ -29,9 +32,14 @@ enum class CommandOutcome {
 // result list are restored before it leaves.
 CommandOutcome ExecuteCommand(TTobrin& terminal, std::string_view text);
 
+enum class AnswerBlock {
+    Complete,   // ended by MasterTestMs of silence or by the poll frame
+    Overflow,   // more than the memory holds (the operator has been told)
+    LineFailed, // the line failed before the block ended
+};
+
 // Reads one answer block into the terminal's answer buffer and sets its
-// received count. False when the block overflowed the buffer (the operator has
-// been told).
-bool ReadAnswerBlock(TTobrin& terminal);
+// received count.
+AnswerBlock ReadAnswerBlock(TTobrin& terminal);
 
 } // namespace kelmora

@@ -91,6 +91,13 @@ int RunWindowed(const std::string& iniPath, int& argc, char** argv) {
         options.iniPath = iniPath;
         options.startDirectory = CaptureStartDirectory();
         form = std::make_unique<TForm1>(std::move(options));
+        if (form->GetEngine().SecondCopy()) {
+            // Another copy works in this data path (another user's, a service).
+            form.reset();
+            ShowMessageBox(nullptr, {"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
+                                     MessageIcon::Error, MessageButtons::Ok});
+            return -1;
+        }
         form->FormCreate();
         g_form = form.get();
         if (g_stopRequested) {

@@ -32,10 +32,15 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(
             WriteIni(dir.file("kelmora.ini"), dir.str(), {{0, 1, kCom}}, {{kCom, pty.path()}}));
+        StartEngine(EngineOptions{}.watcher);
+    }
+    void StartEngine(WatcherTiming watcher) {
+        engine.reset();
         far.Script({{kAckByte}}); // the probe at start
         EngineOptions options;
         options.iniPath = dir.file("kelmora.ini");
         options.startDirectory = dir.str();
+        options.watcher = watcher;
         engine = std::make_unique<Engine>(console, std::move(options));
         engine->LoadConfiguration();
         engine->LogStart();
@@ -99,6 +104,9 @@ TEST_F(EngineRun, NoRequestFileIsTakenDuringAnOperatorsJob) {
 }
 
 TEST_F(EngineRun, AFileStillBeingWrittenIsNotCut) {
+    // A second of settling: the writer's pauses must stay shorter than it,
+    // also on a machine too busy to wake the writer on time.
+    StartEngine({100, 1000});
     std::vector<Reply> acks(20, Reply{kAckByte});
     far.Script(acks);
     std::thread writer([&] {

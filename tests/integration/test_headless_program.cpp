@@ -109,6 +109,17 @@ TEST_F(Headless, ASecondCopyExitsWithMinusOneAndTheFirstGoesOn) {
     EXPECT_NE(said->find("Tento program je ji\xC5\xBE spu\xC5\xA1t\xC4\x9Bn!!!"),
               std::string::npos);
     EXPECT_FALSE(first->Wait(0).has_value());
+    // Another user's copy (its own runtime and start directory) on the same
+    // data path is refused too, and logs nothing.
+    std::filesystem::create_directory(dir.path() / "other");
+    const std::string other = dir.file("other");
+    ChildProcess third(KELMORA_PROGRAM, {"--headless", "--config", dir.file("kelmora.ini")}, other,
+                       {"XDG_RUNTIME_DIR=" + other}, join_path(other, "third.txt"));
+    EXPECT_EQ(third.Wait(10000), 255);
+    EXPECT_NE(read_file(join_path(other, "third.txt")).value_or("").find("Tento program"),
+              std::string::npos);
+    EXPECT_FALSE(file_exists(join_path(other, "errorlog.txt")));
+    EXPECT_FALSE(first->Wait(0).has_value());
     ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nN\r\n"));
     EXPECT_TRUE(WaitFor([&] {
         return read_file(DataFile("rexcom.sta")) == "1,0\r\n" &&
@@ -272,4 +283,45 @@ TEST_F(Headless, TellsTheServiceManagerReadyWatchdogAndStopping) {
     EXPECT_EQ(kelmora->Wait(10000), 0);
     EXPECT_TRUE(receivedState("STOPPING=1\nSTATUS=Stop programu"));
     close(fd);
+}
+
+TEST_F(Headless, APulledAdapterIsUsedAgainWithoutARestart) {
+    // The configured device is a link to the line, as /dev/serial/by-id names
+    // are; the adapter behind it goes away and comes back.
+    const std::string link = dir.file("ttyUSB");
+    const auto plugIn = [&] {
+        sim::SimOptions options;
+        sim::StationSetup station;
+        station.terminal.address = 1;
+        options.terminals.push_back(station);
+        options.timing.baud = 115200;
+        options.link = link;
+        auto adapter = std::make_unique<sim::Simulator>(options);
+        EXPECT_TRUE(adapter->start().ok());
+        return adapter;
+    };
+    simulator = plugIn();
+    ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, link}}));
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+
+    simulator.reset(); // pulled out
+    ASSERT_TRUE(WaitFor([&] { return Logged("COM1 nepracuje (chyba -14)"); }));
+    simulator = plugIn();
+    const auto opened = [&] {
+        const auto log = Log();
+        return std::count(log.begin(), log.end(),
+                          "COM1 otev\xF8"
+                          "en");
+    };
+    ASSERT_TRUE(WaitFor([&] { return opened() == 2; })); // at the next re-test
+    remove_file(DataFile("rexcom.sta"));
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+    const auto log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "COM1 nepracuje (chyba -14)"), 1);
 }

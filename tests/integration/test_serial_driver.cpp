@@ -27,6 +27,10 @@
 #else
 #include "support/PtyPair.h"
 #include "support/TempDir.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #endif
 
 using namespace kelmora;
@@ -167,6 +171,22 @@ TEST_F(SerialDriver, MissingDeviceGivesNoHardware) {
 }
 
 #ifndef _WIN32
+TEST_F(SerialDriver, PortMadeExclusiveByAnotherProgramIsRefusedEvenToRoot) {
+    // The other program holds the line with TIOCEXCL alone, no flock; root's
+    // open goes through TIOCEXCL, and two programs on a line steal each
+    // other's bytes.
+    const int other = ::open(port_device(kCom).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+    PortRecord* refused = open();
+    EXPECT_EQ(refused->status, SP_ERR_IN_USE);
+    refused->close(refused);
+    ioctl(other, TIOCNXCL);
+    ::close(other);
+    PortRecord* port = open();
+    EXPECT_EQ(port->status, SP_OK);
+}
+
 TEST_F(SerialDriver, HeldPortGivesInUseUntilItsHolderCloses) {
     PortRecord* holder = open();
     ASSERT_EQ(holder->status, SP_OK);

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace kelmora;
 using namespace kelmora::testing;
 
@@ -133,4 +135,52 @@ TEST_F(Tables, DuringShutdownIndicatorsAreNotRepainted) {
     EXPECT_FALSE(console.indicators[0].has_value());
     terminals->Release();
     EXPECT_EQ(terminals->Terminal(0), nullptr);
+}
+
+TEST_F(Tables, APulledAdapterIsUsedAgainOncePluggedBackBehindItsLink) {
+    // The configured device is a link, as the names under /dev/serial/by-id
+    // are: missing at start, then plugged in, pulled out and plugged back.
+    const std::string link = dir.file("ttyUSB");
+    constexpr std::int32_t kUsb = kCom + 2;
+    set_port_device(kUsb, link);
+    config.Slots[0] = {1, kUsb, true};
+    Open();
+    EXPECT_EQ(console.indicators[0], IndicatorState::PortNotOpen);
+    const auto plugIn = [&](const PtyPair& device) {
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(device.path(), link);
+    };
+    const std::size_t atStart = Logged().size();
+    {
+        PtyPair adapter;
+        FarSide terminal(adapter);
+        terminal.Script({{kAckByte}, {kAckByte}});
+        plugIn(adapter);
+        terminals->RetestTerminals();
+        EXPECT_EQ(console.indicators[0], IndicatorState::Slave);
+        EXPECT_EQ(Logged().back(), "COM12 otev\xF8"
+                                   "en");
+        // Working: the port is left alone.
+        const PortRecord* driver = terminals->Port(kUsb)->Driver;
+        terminals->RetestTerminals();
+        EXPECT_EQ(terminals->Port(kUsb)->Driver, driver);
+        EXPECT_EQ(Logged().size(), atStart + 1);
+    } // pulled out: the device hangs up
+    std::filesystem::remove(link);
+    for (int i = 0; i < 3; ++i) {
+        terminals->RetestTerminals();
+        EXPECT_EQ(console.indicators[0], IndicatorState::PortNotOpen);
+    }
+    EXPECT_EQ(Logged().size(), atStart + 2) << "the failure is logged once";
+    EXPECT_EQ(Logged().back(), "COM12 nepracuje (chyba -14)");
+
+    PtyPair adapter;
+    FarSide terminal(adapter);
+    terminal.Script({{kAckByte}});
+    plugIn(adapter);
+    terminals->RetestTerminals();
+    EXPECT_EQ(console.indicators[0], IndicatorState::Slave);
+    EXPECT_EQ(Logged().size(), atStart + 3);
+    EXPECT_EQ(Logged().back(), "COM12 otev\xF8"
+                               "en");
 }

@@ -219,6 +219,24 @@ TEST_F(Link, MasterAnswerEndsAtThePollFrame) {
     EXPECT_EQ(read_file(dir.file("binarni.bin")), std::string(block.begin(), block.end()));
 }
 
+TEST_F(Link, ALineThatFailsDuringTheAnswerFailsTheAttempt) {
+    // Ten whole records, then the adapter is pulled out: the records end on a
+    // record boundary, yet they may be only part of the answer.
+    Bytes block;
+    for (int i = 0; i < 10; ++i) {
+        const Bytes record = PersonRecord('R');
+        block.insert(block.end(), record.begin(), record.end());
+    }
+    Reply reply{Concat({kAckByte, block})};
+    reply.hangUpAfterMs = 50; // within the quiet time that would end the block
+    far.Script({reply});
+    TTobrin& t = Slave();
+    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Failed);
+    EXPECT_EQ(t.AckCount, 0);
+    EXPECT_EQ(t.RecordCount, 0);
+    EXPECT_TRUE(host.results.empty());
+}
+
 TEST_F(Link, BlockOfTheWholeMemoryFitsAndOneByteMoreOverflows) {
     TempDir dir;
     host.settings.BinaryOutput = true;

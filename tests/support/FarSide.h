@@ -21,6 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct Reply {
     Bytes bytes;              // sent a few milliseconds after the frame
     bool stopPolling = false; // then falls silent as a MASTER
+    int hangUpAfterMs = -1;   // then, this long after, the device is gone
 };
 
 class FarSide {
@@ -97,6 +98,11 @@ private:
                     Send(reply.bytes);
                     if (reply.stopPolling) {
                         pollMs_ = 0;
+                    }
+                    if (reply.hangUpAfterMs >= 0) {
+                        sleep_ms(static_cast<std::uint32_t>(reply.hangUpAfterMs));
+                        std::lock_guard lock(writeMutex_);
+                        pty_.close_master();
                     }
                 }
             }

@@ -349,3 +349,20 @@ TEST(ServiceNotify, TheStateArrivesAsOneDatagram) {
     EXPECT_FALSE(notify_service("WATCHDOG=1"));
 }
 #endif
+
+TEST(SingleInstance, AMarkInADirectoryKeepsOutEveryOtherCopyOfThatDirectoryOnly) {
+    TempDir one;
+    std::filesystem::create_directory(one.path / "sub");
+    const std::string oneDir = one.path.string();
+    SingleInstance first("Kelmoraprogram", oneDir);
+    EXPECT_TRUE(first.Held());
+    {
+        SingleInstance second("Kelmoraprogram", oneDir);
+        EXPECT_FALSE(second.Held());
+        SingleInstance elsewhere("Kelmoraprogram", (one.path / "sub").string());
+        EXPECT_TRUE(elsewhere.Held());
+    }
+    first.Release();
+    SingleInstance third("Kelmoraprogram", oneDir);
+    EXPECT_TRUE(third.Held());
+}
