@@ -125,8 +125,9 @@ void CommandRunner::SetAside(const std::string& path, FileProblem problem) {
         reason = "není to obyčejný soubor"_cp;
         break;
     case FileProblem::TooLarge:
-        reason = std::string("má víc než "_cp) + std::to_string(kMaxCommandFileBytes) +
-                 std::string(" bajtů"_cp);
+        reason = std::string("větší než "_cp) + std::to_string(kMaxCommandFileBytes) +
+                 std::string(" bajtů nebo "_cp) + std::to_string(kMaxCommandFileLines) +
+                 std::string(" řádků"_cp);
         break;
     default:
         reason = "nelze jej přečíst"_cp;
@@ -148,7 +149,7 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
-    TextFile file = read_text_file(path, kMaxCommandFileBytes);
+    TextFile file = read_text_file(path);
     if (file.problem == FileProblem::Missing || file.problem == FileProblem::Busy) {
         return; // gone meanwhile, or its writer still holds it: the next poll
     }

@@ -3,6 +3,7 @@
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 
+#include <limits>
 #include <new>
 
 namespace kelmora {
@@ -34,16 +35,17 @@ std::string to_cp1250(std::string_view content) {
     return std::string(content);
 }
 
-} // namespace
-
-std::vector<std::string> split_text_lines(std::string_view content) {
+// False, with the lines so far, once there would be more than `maxLines`.
+bool split_into(std::string_view content, std::vector<std::string>& lines, std::size_t maxLines) {
     const std::string text = to_cp1250(content);
-    std::vector<std::string> lines;
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\r' || c == '\n') {
+            if (lines.size() == maxLines) {
+                return false;
+            }
             lines.emplace_back(text, start, i - start);
             i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
             start = i;
@@ -52,22 +54,38 @@ std::vector<std::string> split_text_lines(std::string_view content) {
         }
     }
     if (start < text.size()) {
+        if (lines.size() == maxLines) {
+            return false;
+        }
         lines.emplace_back(text, start);
     }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> split_text_lines(std::string_view content) {
+    std::vector<std::string> lines;
+    split_into(content, lines, std::numeric_limits<std::size_t>::max());
     return lines;
 }
 
-TextFile read_text_file(std::string_view path, std::size_t limit) {
-    FileContent content = read_regular_file(path, limit);
+TextFile read_text_file(std::string_view path, std::size_t maxBytes, std::size_t maxLines) {
+    FileContent content = read_regular_file(path, maxBytes);
     TextFile file;
     file.problem = content.problem;
     if (!content.ok()) {
         return file;
     }
     try {
-        file.lines = split_text_lines(content.bytes);
+        if (!split_into(content.bytes, file.lines, maxLines)) {
+            file.problem = FileProblem::TooLarge;
+        }
     } catch (const std::bad_alloc&) {
         file.problem = FileProblem::TooLarge;
+    }
+    if (!file.ok()) {
+        file.lines = {};
     }
     return file;
 }

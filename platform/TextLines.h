@@ -18,9 +18,12 @@ namespace kelmora {
 std::vector<std::string> split_text_lines(std::string_view content);
 
 // The most a request file or command file may hold. The largest sensible one,
-// 2,500 two-part record lines, is about 300 KB (600 KB in UTF-16); a file of
-// nothing but line breaks this size takes some 40 MB as lines.
-inline constexpr std::size_t kMaxCommandFileBytes = std::size_t{1} << 20;
+// 2,500 two-part record lines, is about 300 KB (600 KB in UTF-16). A terminal
+// holds at most 65,536 persons, one record line each, and a TERM line may come
+// first; the line bound also keeps a file of nothing but line breaks from
+// taking tens of bytes of memory per byte.
+inline constexpr std::size_t kMaxCommandFileBytes = std::size_t{4} << 20;
+inline constexpr std::size_t kMaxCommandFileLines = 65537;
 
 struct TextFile {
     std::vector<std::string> lines;
@@ -29,9 +32,11 @@ struct TextFile {
     bool ok() const { return problem == FileProblem::None; }
 };
 
-// The lines of a regular file of at most `limit` bytes, or why it cannot be
-// taken (see read_regular_file).
-TextFile read_text_file(std::string_view path, std::size_t limit = kMaxCommandFileBytes);
+// The lines of a regular file of at most `maxBytes` bytes and `maxLines`
+// lines, or why it cannot be taken (see read_regular_file; more lines is
+// TooLarge as well).
+TextFile read_text_file(std::string_view path, std::size_t maxBytes = kMaxCommandFileBytes,
+                        std::size_t maxLines = kMaxCommandFileLines);
 
 // The lines of the file, or nothing when it cannot be taken.
 std::optional<std::vector<std::string>> read_text_lines(std::string_view path);

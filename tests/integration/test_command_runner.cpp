@@ -325,7 +325,9 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
         {"a link to an endless device",
          [&] { ASSERT_EQ(symlink("/dev/zero", request.c_str()), 0); }},
         {"more line breaks than a request can hold",
-         [&] { ASSERT_TRUE(write_file(request, std::string(kMaxCommandFileBytes + 1, '\n'))); }},
+         [&] { ASSERT_TRUE(write_file(request, std::string(kMaxCommandFileLines + 1, '\n'))); }},
+        {"more bytes than a request can hold",
+         [&] { ASSERT_TRUE(write_file(request, std::string(kMaxCommandFileBytes + 1, 'N'))); }},
         {"a directory", [&] { std::filesystem::create_directory(request); }},
     };
     const int descriptors = OpenDescriptors();

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/Path.h"
 #include "platform/TextLines.h"
 #include "serial/PortDevices.h"
 #include "support/FarSide.h"
@@ -18,6 +19,8 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 using namespace kelmora;
 using namespace kelmora::testing;
@@ -158,4 +161,27 @@ TEST_F(EngineRun, ShutdownDropsAWaitingHandOverAndLogsStopLast) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "Start programu");
     EXPECT_EQ(log.back(), "Stop programu");
+}
+
+TEST_F(EngineRun, ASecondEngineOnTheSameDataPathDoesNothing) {
+    // Another user's copy: its own start directory, the same data path.
+    std::filesystem::create_directory(dir.path() / "other");
+    RecordingConsole otherConsole;
+    EngineOptions options;
+    options.iniPath = dir.file("kelmora.ini");
+    options.startDirectory = dir.file("other");
+    Engine second(otherConsole, std::move(options));
+    second.LoadConfiguration();
+    EXPECT_TRUE(second.SecondCopy());
+    EXPECT_FALSE(engine->SecondCopy());
+    second.LogStart();
+    second.OpenTerminals();
+    second.StartWatcher("request.cfg");
+    EXPECT_FALSE(otherConsole.indicators[0].has_value()) << "no port was opened";
+
+    far.Script({{kAckByte}});
+    ASSERT_TRUE(write_file(Request(), "TERM1\r\nO00\r\n"));
+    ASSERT_TRUE(Pump([&] { return Status() == "1,0\r\n" && !file_exists(Request()); }));
+    second.Shutdown();
+    EXPECT_FALSE(file_exists(join_path(dir.file("other"), "errorlog.txt")));
 }

@@ -116,6 +116,28 @@ TEST(TextLines, ByteOrderMarkSelectsTheEncodingAndEveryLineEndSplits) {
     EXPECT_EQ(join_crlf_lines({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
+TEST(TextLines, AFileIsTakenOnlyWithinItsBoundsOfBytesAndLines) {
+    TempDir dir;
+    ASSERT_TRUE(write_file(dir.file("three"), "a\r\nb\r\nc"));
+    struct Case {
+        std::size_t maxBytes;
+        std::size_t maxLines;
+        FileProblem problem;
+    };
+    const Case cases[] = {
+        {7, 3, FileProblem::None},
+        {6, 3, FileProblem::TooLarge},
+        {7, 2, FileProblem::TooLarge},
+        {100, 0, FileProblem::TooLarge},
+    };
+    for (const Case& c : cases) {
+        const TextFile file = read_text_file(dir.file("three"), c.maxBytes, c.maxLines);
+        EXPECT_EQ(file.problem, c.problem) << c.maxBytes << " " << c.maxLines;
+        EXPECT_EQ(file.lines.size(), file.ok() ? 3u : 0u);
+    }
+    EXPECT_EQ(read_text_file(dir.file("missing")).problem, FileProblem::Missing);
+}
+
 TEST(Path, SeparatorIsAlwaysInserted) {
     const std::string sep(1, kPathSeparator);
     EXPECT_EQ(join_path("data", "rexcom.sta"), "data" + sep + "rexcom.sta");
