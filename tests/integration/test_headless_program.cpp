@@ -206,6 +206,30 @@ TEST_F(Headless, AConfigurationFileThatIsNoFileStillStartsAndStops) {
     }
 }
 
+TEST_F(Headless, ADamagedConfigurationServesFromItsDefaultsAndStops) {
+    // A NUL in the data path would cut it at the system call and make a
+    // regular file the request file; a record that is not hexadecimal would
+    // read as no slot at all; a wait of 24 days would never end.
+    const std::string victim = dir.file("victim.txt");
+    ASSERT_TRUE(write_file(victim, "TERM1\r\nS\r\n"));
+    const std::string ini = dir.file("kelmora.ini");
+    ASSERT_TRUE(WriteIniValue(ini, "Konfigurace", "PATH_data", victim + "\0/data"s));
+    ASSERT_TRUE(WriteIniValue(ini, "Konfigurace", "Cfg_binary", std::string(136, 'X')));
+    ASSERT_TRUE(WriteIniValue(ini, "Konfigurace", "Cekani_na_data", "2147483647"));
+    auto kelmora = Start();
+    // The default record has T1 at address 1 on COM1, where the terminal is.
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    EXPECT_TRUE(Logged("PATH_data obsahuje znak NUL: použita výchozí hodnota"_cp));
+    EXPECT_TRUE(Logged("Cfg_binary je poškozen: použita výchozí konfigurace"_cp));
+    EXPECT_TRUE(Logged("Cekani_na_data=2147483647 mimo rozsah: použito 10000"_cp));
+    // The data path is the start directory.
+    ASSERT_TRUE(write_file(dir.file("request.cfg"), "TERM1\r\nS\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return read_file(dir.file("rexcom.sta")) == "1,1\r\n"; }));
+    EXPECT_EQ(read_file(victim), "TERM1\r\nS\r\n");
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+}
+
 TEST_F(Headless, ANegativeWaitForDataIsKeptFinite) {
     // The terminal acknowledges P and sends nothing more.
     PtyPair pty;
