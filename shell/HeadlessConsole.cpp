@@ -3,6 +3,7 @@
 #include "engine/Configuration.h"
 #include "platform/Cp1250.h"
 #include "shell/HeadlessLoop.h"
+#include "shell/ProgramIdentity.h"
 
 #include <algorithm>
 
@@ -86,7 +87,7 @@ MessageAnswer HeadlessConsole::ShowMessage(const MessageBox& box) {
     const bool question = box.buttons == MessageButtons::YesNo;
     std::string text(box.text);
     std::replace(text.begin(), text.end(), '\n', ' ');
-    std::string line = box.caption.empty() ? std::string("Kelmora 2013") : std::string(box.caption);
+    std::string line = std::string(box.caption.empty() ? kApplicationTitle : box.caption);
     line += ": " + text + (question ? " [Ne]" : " [OK]");
     Say(line);
     return question ? MessageAnswer::No : MessageAnswer::Ok;

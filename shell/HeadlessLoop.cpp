@@ -2,7 +2,6 @@
 
 #include "engine/Engine.h"
 #include "platform/Clock.h"
-#include "shell/ServiceWatchdog.h"
 
 #include <chrono>
 
@@ -20,8 +19,9 @@ bool Due(std::uint32_t due, std::uint32_t now) {
 
 } // namespace
 
-HeadlessLoop::HeadlessLoop(Engine& engine)
-    : engine_(engine), nextDisplay_(tick_ms() + kDisplayMs) {}
+HeadlessLoop::HeadlessLoop(Engine& engine, std::function<void()> watchdogTick)
+    : engine_(engine), watchdogTick_(std::move(watchdogTick)),
+      nextDisplay_(tick_ms() + kDisplayMs) {}
 
 void HeadlessLoop::Wake() {
     {
@@ -68,8 +68,7 @@ void HeadlessLoop::RunDueTimers() {
         }
     }
     if (watchdog) {
-        ServiceWatchdogTick(engine_.Flags(), engine_.Busy());
-        engine_.Timer1Timer();
+        watchdogTick_();
     }
     if (display) {
         engine_.Timer2Timer();

@@ -1,11 +1,13 @@
 // The headless event loop: the main thread sleeps until the watcher hands
 // work over, a timer is due or a stop is requested. The two timers of the
 // window live here: the watchdog (Timer1, every 10 s, from the watcher's
-// start) and the display (Timer2, every second).
+// start; it runs the life cycle's watchdog tick) and the display (Timer2,
+// every second).
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 namespace kelmora {
@@ -14,7 +16,7 @@ class Engine;
 
 class HeadlessLoop {
 public:
-    explicit HeadlessLoop(Engine& engine);
+    HeadlessLoop(Engine& engine, std::function<void()> watchdogTick);
 
     // Thread-safe: the watcher queued a hand-over.
     void Wake();
@@ -35,6 +37,7 @@ public:
 
 private:
     Engine& engine_;
+    std::function<void()> watchdogTick_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool woken_ = false;

@@ -1,60 +1,72 @@
 #include "shell/HeadlessProgram.h"
 
-#include "engine/Engine.h"
-#include "platform/Cp1250.h"
-#include "platform/SingleInstance.h"
-#include "platform/StopSignal.h"
+#include "engine/EventLog.h"
 #include "shell/HeadlessConsole.h"
 #include "shell/HeadlessLoop.h"
-#include "shell/ServiceWatchdog.h"
 
 #include <iostream>
+#include <memory>
 
 namespace kelmora {
 
-using namespace kelmora::literals;
+namespace {
 
-int RunHeadless(const std::string& iniPath) {
-    HeadlessConsole console(std::cerr);
-    SingleInstance mark("Kelmoraprogram");
-    if (!mark.Held()) {
-        console.ShowMessage({"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
-                             MessageIcon::Error, MessageButtons::Ok});
-        return -1;
+// The headless console on standard error, its loop and its two timers.
+class HeadlessShell : public ProgramShell, public ShellWindow {
+public:
+    HeadlessShell(std::string iniPath, LifeCycleEvents events)
+        : iniPath_(std::move(iniPath)), events_(std::move(events)) {}
+
+    void ShowStartMessage(const MessageBox& box) override { console_.ShowMessage(box); }
+
+    bool Start() override {
+        EngineOptions options;
+        options.iniPath = iniPath_;
+        options.startDirectory = CaptureStartDirectory();
+        life_ = std::make_unique<LifeCycle>(console_, *this, std::move(options), events_);
+        loop_ =
+            std::make_unique<HeadlessLoop>(life_->GetEngine(), [this] { life_->WatchdogTick(); });
+        console_.SetLoop(loop_.get());
+        if (!life_->Construct()) {
+            return false;
+        }
+        life_->Create();
+        return true;
     }
 
-    EngineOptions options;
-    options.iniPath = iniPath;
-    options.startDirectory = CaptureStartDirectory();
-    Engine engine(console, std::move(options));
-    HeadlessLoop loop(engine);
-    // Before the watcher exists: the stop signals go to a thread of their own.
-    on_stop_signal([&loop] { loop.RequestStop(); });
-    console.SetLoop(&loop);
+    void RunLoop() override { loop_->Run(); }
+    void RequestStop() override { loop_->RequestStop(); }
 
-    engine.LoadConfiguration();
-    if (engine.SecondCopy()) {
-        console.ShowMessage({"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
-                             MessageIcon::Error, MessageButtons::Ok});
-        return -1;
+    void Stop() override {
+        if (life_) {
+            life_->Destroy();
+        }
     }
-    console.UseSettings(engine.Config());
-    engine.LogStart();
-    engine.OpenTerminals();
-    engine.HandOvers().SetWake([&loop] { loop.Wake(); });
-    engine.StartWatcher(engine.Config().RequestFile);
-    loop.EnableWatchdog(true);
-    console.ShowBalloon("Kelmora 2013", "Start programu", 500);
-    ServiceStartupDone();
 
-    loop.Run();
+    void FillConfigurationPages(const Configuration& config) override {
+        console_.UseSettings(config);
+    }
+    std::string RequestFileName() const override { return life_->GetEngine().Config().RequestFile; }
+    void EnableWatchdog(bool enabled) override {
+        if (loop_) {
+            loop_->EnableWatchdog(enabled);
+        }
+    }
+    void WakeForHandOver() override { loop_->Wake(); }
 
-    ServiceShutdownBegins();
-    mark.Release();
-    loop.EnableWatchdog(false);
-    engine.Shutdown();
-    stop_signal_done();
-    return 0;
+private:
+    std::string iniPath_;
+    LifeCycleEvents events_;
+    HeadlessConsole console_{std::cerr};
+    std::unique_ptr<LifeCycle> life_;
+    std::unique_ptr<HeadlessLoop> loop_;
+};
+
+} // namespace
+
+int RunHeadless(const std::string& iniPath, const LifeCycleEvents& events) {
+    HeadlessShell shell(iniPath, events);
+    return RunProgram(shell);
 }
 
 } // namespace kelmora

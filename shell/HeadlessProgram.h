@@ -3,10 +3,12 @@
 // or -1 when another copy already runs.
 #pragma once
 
+#include "shell/LifeCycle.h"
+
 #include <string>
 
 namespace kelmora {
 
-int RunHeadless(const std::string& iniPath);
+int RunHeadless(const std::string& iniPath, const LifeCycleEvents& events = {});
 
 } // namespace kelmora

@@ -1,5 +1,6 @@
 #include "shell/ServiceWatchdog.h"
 
+#include "engine/Engine.h"
 #include "engine/SharedFlags.h"
 #include "platform/ServiceNotify.h"
 
@@ -21,6 +22,16 @@ void ServiceWatchdogTick(const SharedFlags& flags, bool jobInProgress) {
 
 void ServiceShutdownBegins() {
     notify_service("STOPPING=1\nSTATUS=Stop programu");
+}
+
+LifeCycleEvents ServiceNotifications() {
+    LifeCycleEvents events;
+    events.started = [](Engine&) { ServiceStartupDone(); };
+    events.watchdogTick = [](Engine& engine) {
+        ServiceWatchdogTick(engine.Flags(), engine.Busy());
+    };
+    events.stopping = [](Engine&) { ServiceShutdownBegins(); };
+    return events;
 }
 
 } // namespace kelmora

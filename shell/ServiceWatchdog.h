@@ -6,6 +6,8 @@
 // when the shutdown begins. Outside a notify service nothing is sent.
 #pragma once
 
+#include "shell/LifeCycle.h"
+
 #include <cstdint>
 
 namespace kelmora {
@@ -20,5 +22,8 @@ void ServiceStartupDone();
 // Called at the watchdog tick, before the tick resets the heartbeat.
 void ServiceWatchdogTick(const SharedFlags& flags, bool jobInProgress);
 void ServiceShutdownBegins();
+
+// The three as the life cycle's events.
+LifeCycleEvents ServiceNotifications();
 
 } // namespace kelmora

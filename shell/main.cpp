@@ -6,6 +6,7 @@
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramLocations.h"
 #include "shell/ProgramOptions.h"
+#include "shell/ServiceWatchdog.h"
 #ifdef KELMORA_WITH_WINDOW
 #include "shell/window/GuiProgram.h"
 #endif
@@ -47,9 +48,9 @@ int main(int argc, char** argv) {
         if (const auto missing = MissingDisplayForWindow()) {
             std::cerr << "kelmora: " << *missing << "; running without a window (--headless)\n";
         } else {
-            return RunWindowed(iniPath, argc, argv);
+            return RunWindowed(iniPath, argc, argv, ServiceNotifications());
         }
     }
 #endif
-    return RunHeadless(iniPath);
+    return RunHeadless(iniPath, ServiceNotifications());
 }

@@ -1,6 +1,7 @@
 #include "shell/window/Application.h"
 
 #include "shell/window/MessageBoxes.h"
+#include "shell/window/QtText.h"
 #include "shell/window/Style.h"
 #include "shell/window/Translations.h"
 
@@ -11,7 +12,7 @@ namespace kelmora {
 
 bool PrepareApplication(QApplication& app) {
     ApplyKelmoraStyle(app);
-    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    QCoreApplication::setApplicationName(QtFromCp(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     // Dates and file types in the file dialog, whatever the system's locale.
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));

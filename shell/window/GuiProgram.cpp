@@ -1,8 +1,6 @@
 #include "shell/window/GuiProgram.h"
 
 #include "engine/EventLog.h"
-#include "platform/SingleInstance.h"
-#include "platform/StopSignal.h"
 #include "shell/DisplayCheck.h"
 #include "shell/window/Application.h"
 #include "shell/window/MessageBoxes.h"
@@ -12,7 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
-#include <atomic>
+#include <QTranslator>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -41,21 +39,69 @@ public:
     }
 };
 
-// A stop asked for by the system: its own thread posts it to the main loop.
-std::atomic<bool> g_stopRequested{false};
-TForm1* g_form = nullptr; // main thread only
-
-void StopOnMainThread() {
-    if (g_form != nullptr) {
-        g_form->RequestQuit();
-    }
-}
-
 bool WaylandPluginInstalled() {
     const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
                          QStringLiteral("/platforms"));
     return !platforms.entryList({QStringLiteral("*wayland*")}, QDir::Files).isEmpty();
 }
+
+// The Qt application with what every window shares (Application.h), and
+// TForm1.
+class QtShell : public ProgramShell {
+public:
+    QtShell(std::string iniPath, int& argc, char** argv, LifeCycleEvents events)
+        : iniPath_(std::move(iniPath)), argc_(argc), argv_(argv), events_(std::move(events)) {}
+
+    // Before anything is shown: the second copy's message too has the
+    // program's look and language.
+    void Prepare() override {
+        app_ = std::make_unique<KelmoraApplication>(argc_, argv_);
+        if (!PrepareApplication(*app_)) {
+            std::cerr << "kelmora: Qt's Czech texts (qtbase_cs.qm) are missing; its dialogs speak "
+                         "English\n";
+        }
+    }
+
+    void ShowStartMessage(const MessageBox& box) override { ShowMessageBox(nullptr, box); }
+
+    bool Start() override {
+        EngineOptions options;
+        options.iniPath = iniPath_;
+        options.startDirectory = CaptureStartDirectory();
+        WindowOptions windowOptions;
+        windowOptions.lifeCycle = events_;
+        form_ = std::make_unique<TForm1>(std::move(options), std::move(windowOptions));
+        if (form_->GetEngine().SecondCopy()) {
+            return false;
+        }
+        form_->FormCreate();
+        return true;
+    }
+
+    void RunLoop() override { QApplication::exec(); }
+
+    void RequestStop() override {
+        // From the signals' thread: the form is touched on the main thread only.
+        QMetaObject::invokeMethod(
+            app_.get(),
+            [this] {
+                if (form_) {
+                    form_->RequestQuit();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+    void Stop() override { form_.reset(); }
+
+private:
+    std::string iniPath_;
+    int& argc_;
+    char** argv_;
+    LifeCycleEvents events_;
+    std::unique_ptr<KelmoraApplication> app_;
+    std::unique_ptr<TForm1> form_;
+};
 
 } // namespace
 
@@ -63,57 +109,9 @@ std::optional<std::string> MissingDisplayForWindow() {
     return MissingDisplay(ProcessDisplayEnvironment(WaylandPluginInstalled()));
 }
 
-int RunWindowed(const std::string& iniPath, int& argc, char** argv) {
-    SingleInstance mark("Kelmoraprogram");
-    // Before any other thread exists (Qt starts some): the signals are
-    // blocked here and taken by a thread of their own.
-    on_stop_signal([] {
-        g_stopRequested = true;
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            QMetaObject::invokeMethod(app, StopOnMainThread, Qt::QueuedConnection);
-        }
-    });
-    KelmoraApplication app(argc, argv);
-    // Before anything is shown: the second copy's message too has the
-    // program's look and language.
-    if (!PrepareApplication(app)) {
-        std::cerr << "kelmora: Qt's Czech texts (qtbase_cs.qm) are missing; its dialogs speak "
-                     "English\n";
-    }
-    if (!mark.Held()) {
-        ShowMessageBox(nullptr, {"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
-                                 MessageIcon::Error, MessageButtons::Ok});
-        return -1;
-    }
-    std::unique_ptr<TForm1> form;
-    try {
-        EngineOptions options;
-        options.iniPath = iniPath;
-        options.startDirectory = CaptureStartDirectory();
-        form = std::make_unique<TForm1>(std::move(options));
-        if (form->GetEngine().SecondCopy()) {
-            // Another copy works in this data path (another user's, a service).
-            form.reset();
-            ShowMessageBox(nullptr, {"Tento program je již spuštěn!!!"_cp, "*** Pozor ***",
-                                     MessageIcon::Error, MessageButtons::Ok});
-            return -1;
-        }
-        form->FormCreate();
-        g_form = form.get();
-        if (g_stopRequested) {
-            form->RequestQuit();
-        }
-    } catch (const std::exception& error) {
-        ShowMessageBox(nullptr, {error.what(), {}, MessageIcon::Error, MessageButtons::Ok});
-        form.reset();
-    }
-    if (form) {
-        QApplication::exec();
-    }
-    mark.Release();
-    g_form = nullptr;
-    form.reset(); // the shutdown sequence
-    return 0;
+int RunWindowed(const std::string& iniPath, int& argc, char** argv, const LifeCycleEvents& events) {
+    QtShell shell(iniPath, argc, argv, events);
+    return RunProgram(shell);
 }
 
 } // namespace kelmora

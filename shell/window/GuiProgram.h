@@ -2,12 +2,15 @@
 // code 0, or -1 when another copy already runs.
 #pragma once
 
+#include "shell/LifeCycle.h"
+
 #include <optional>
 #include <string>
 
 namespace kelmora {
 
-int RunWindowed(const std::string& iniPath, int& argc, char** argv);
+int RunWindowed(const std::string& iniPath, int& argc, char** argv,
+                const LifeCycleEvents& events = {});
 
 // Whether the window can be shown here; nothing when it can, else why not.
 std::optional<std::string> MissingDisplayForWindow();

@@ -29,7 +29,7 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const MessageBox& box) {
     const QString caption =
-        box.caption.empty() ? QString::fromLatin1(kApplicationTitle) : QtFromCp(box.caption);
+        box.caption.empty() ? QtFromCp(kApplicationTitle) : QtFromCp(box.caption);
     const bool question = box.buttons == MessageButtons::YesNo;
     auto dialog = std::make_unique<QMessageBox>(
         QtIcon(box.icon), caption, QtFromCp(box.text),

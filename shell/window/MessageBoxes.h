@@ -2,6 +2,7 @@
 // "Kelmora 2013" when empty), icon and buttons, with Czech button captions.
 #pragma once
 
+#include "shell/ProgramIdentity.h"
 #include "shell/window/WindowOptions.h"
 
 #include <memory>
@@ -9,8 +10,6 @@
 class QMessageBox;
 
 namespace kelmora {
-
-inline constexpr const char* kApplicationTitle = "Kelmora 2013";
 
 // The box as it is shown: the icon, the caption, the text and the buttons
 // "OK", or "Ano" (the default) and "Ne" (Escape).

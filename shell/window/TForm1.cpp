@@ -100,11 +100,11 @@ TForm1::TForm1(EngineOptions engineOptions, WindowOptions options)
 
 TForm1::~TForm1() {
     FormDestroy();
-    engine_.reset();
+    life_.reset();
 }
 
 void TForm1::BuildWindow() {
-    setWindowTitle(QStringLiteral("Kelmora - komunikační program pro terminál TOBRIN"));
+    setWindowTitle(QtFromCp(kWindowCaption));
     setWindowIcon(TrayImage(0));
     // A fixed dialog frame: window managers offer no maximize or minimize
     // button on a dialog whose smallest and largest size are the same.
@@ -208,26 +208,16 @@ void TForm1::ConnectHandlers() {
 }
 
 void TForm1::StartEngine() {
-    engine_ = std::make_unique<Engine>(*this, engineOptions_);
-    // The watcher's thread queues a call on this window's thread.
-    engine_->HandOvers().SetWake([this] {
-        QMetaObject::invokeMethod(
-            this, [this] { RunHandOvers(); }, Qt::QueuedConnection);
-    });
-    engine_->LoadConfiguration();
-    FillConfigurationPages();
-    engine_->LogStart();
-    engine_->OpenTerminals();
+    life_ = std::make_unique<LifeCycle>(*this, *this, engineOptions_, options_.lifeCycle);
+    engine_ = &life_->GetEngine();
+    life_->Construct();
 }
 
 void TForm1::FormCreate() {
-    if (created_ || destroyed_) {
+    if (life_->Created() || destroyed_) {
         return;
     }
-    created_ = true;
-    engine_->StartWatcher(CpFromQt(ui_.InSoubor->text()));
-    timer1_->start();
-    ShowBalloon("Kelmora 2013", "Start programu", 500);
+    life_->Create();
     if (!TrayAvailable() && !isVisible()) {
         ShowWindow();
     }
@@ -241,15 +231,36 @@ void TForm1::FormDestroy() {
         return;
     }
     destroyed_ = true;
-    timer1_->stop();
     quitTimer_->stop();
     handOverRetry_->stop();
     busyWatch_->stop();
-    if (engine_) {
-        engine_->Shutdown();
+    if (life_) {
+        life_->Destroy();
     }
     timer2_->stop();
     tray_->Hide();
+}
+
+void TForm1::FillConfigurationPages(const Configuration&) {
+    FillConfigurationPages();
+}
+
+std::string TForm1::RequestFileName() const {
+    return CpFromQt(ui_.InSoubor->text());
+}
+
+void TForm1::EnableWatchdog(bool enabled) {
+    if (enabled) {
+        timer1_->start();
+    } else {
+        timer1_->stop();
+    }
+}
+
+void TForm1::WakeForHandOver() {
+    // The watcher's thread queues a call on this window's thread.
+    QMetaObject::invokeMethod(
+        this, [this] { RunHandOvers(); }, Qt::QueuedConnection);
 }
 
 template <typename Handler>
@@ -454,7 +465,7 @@ void TForm1::TerminalIndicatorClick(int slot) {
 }
 
 void TForm1::Timer1Timer() {
-    Guarded([this] { engine_->Timer1Timer(); });
+    Guarded([this] { life_->WatchdogTick(); });
 }
 
 void TForm1::Timer2Timer() {

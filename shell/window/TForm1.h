@@ -5,16 +5,17 @@
 // never blocks: a job's serial waits keep its events flowing, and the engine
 // refuses a second job inside a running one.
 //
-// Life cycle, as the program drives it:
-//   TForm1(...)   controls, tray icon, Timer2; LoadConfiguration,
-//                 FillConfigurationPages, "Start programu", OpenTerminals
-//   FormCreate()  the watcher, Timer1, the balloon "Start programu"
+// Life cycle (shell/LifeCycle.h), as the program drives it:
+//   TForm1(...)   controls, tray icon, Timer2; LifeCycle::Construct
+//   FormCreate()  LifeCycle::Create; the window shown where there is no
+//                 notification area
 //   ... the main loop; a confirmed close ends it once no job runs ...
-//   FormDestroy() Timer1 off, the engine's shutdown (also run by ~TForm1)
+//   FormDestroy() LifeCycle::Destroy (also run by ~TForm1)
 #pragma once
 
 #include "engine/Console.h"
 #include "engine/Engine.h"
+#include "shell/LifeCycle.h"
 #include "shell/window/Controls.h"
 #include "shell/window/WindowOptions.h"
 
@@ -30,7 +31,7 @@ class Indicator;
 class StatusPanels;
 class TrayIcon;
 
-class TForm1 : public QWidget, public Console {
+class TForm1 : public QWidget, public Console, public ShellWindow {
 public:
     TForm1(EngineOptions engineOptions, WindowOptions options = {});
     ~TForm1() override;
@@ -124,6 +125,12 @@ public:
     MessageAnswer ShowMessage(const MessageBox& box) override;
     void ProcessPendingEvents() override;
 
+    // ShellWindow.
+    void FillConfigurationPages(const Configuration& config) override;
+    std::string RequestFileName() const override;
+    void EnableWatchdog(bool enabled) override;
+    void WakeForHandOver() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -162,9 +169,9 @@ private:
     QTimer* handOverRetry_ = nullptr;
     QTimer* quitTimer_ = nullptr;
     QTimer* busyWatch_ = nullptr;
-    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<LifeCycle> life_;
+    Engine* engine_ = nullptr; // the life cycle's
 
-    bool created_ = false;
     bool destroyed_ = false;
     bool quitRequested_ = false;
     bool backFromHidden_ = false;

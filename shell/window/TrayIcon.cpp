@@ -1,6 +1,8 @@
 #include "shell/window/TrayIcon.h"
 
+#include "shell/ProgramIdentity.h"
 #include "shell/window/Icons.h"
+#include "shell/window/QtText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,7 +45,7 @@ TrayIcon::TrayIcon(QWidget* window, TrayHandlers handlers)
     });
     icon_->setObjectName(QStringLiteral("StatusIcon1"));
     menu_->setObjectName(QStringLiteral("PopupMenu1"));
-    icon_->setToolTip(QStringLiteral("Kelmora 2013"));
+    icon_->setToolTip(QtFromCp(kApplicationTitle));
 
     QAction* show = menu_->addAction(QStringLiteral("Zobrazit program"));
     show->setObjectName(QStringLiteral("Show_window"));

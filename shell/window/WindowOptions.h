@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/Console.h"
+#include "shell/LifeCycle.h"
 
 #include <QString>
 #include <functional>
@@ -37,6 +38,8 @@ struct WindowOptions {
     // Ends the main loop once a close has been confirmed and no job runs;
     // by default QCoreApplication::exit(0).
     std::function<void()> quit;
+    // Who observes the life cycle from outside the window.
+    LifeCycleEvents lifeCycle;
 };
 
 } // namespace kelmora
