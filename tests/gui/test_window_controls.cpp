@@ -5,6 +5,7 @@
 #include "shell/window/Indicator.h"
 #include "shell/window/Led.h"
 #include "shell/window/StatusPanels.h"
+#include "support/ControlTable.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -24,6 +25,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
+#include <map>
 
 using namespace kelmora;
 using namespace kelmora::testing;
@@ -61,15 +63,28 @@ QString TextOf(const QObject* object) {
     return QString();
 }
 
-QString Numbers(int first, int last, int step, const QString& prefix = QString()) {
-    QStringList items;
-    for (int i = first; i <= last; i += step) {
-        items << prefix + QString::number(i);
-    }
-    return items.join(QLatin1Char('|'));
+const QString kAny = QString::fromLatin1(kAnyText);
+
+const std::vector<ControlRow>& Table() {
+    static const std::vector<ControlRow> rows = ReadControlTable(KELMORA_CONTROL_TABLE);
+    return rows;
 }
 
-const QString kAny = QStringLiteral("*");
+QString Text(const ControlRow& row) {
+    return QString::fromStdString(row.text);
+}
+
+// The Qt class of each kind of control in the table.
+QString QtKind(const std::string& kind) {
+    static const std::map<std::string, const char*> classes = {
+        {"panel", "QFrame"},        {"group", "QGroupBox"},       {"radio", "QRadioButton"},
+        {"label", "QLabel"},        {"edit", "QLineEdit"},        {"button", "QPushButton"},
+        {"quick", "QToolButton"},   {"progress", "QProgressBar"}, {"led", "Led"},
+        {"check", "QCheckBox"},     {"combo", "QComboBox"},       {"list", "QListWidget"},
+        {"text", "QPlainTextEdit"}, {"picture", "QWidget"}};
+    const auto it = classes.find(kind);
+    return QString::fromLatin1(it == classes.end() ? kind.c_str() : it->second);
+}
 
 } // namespace
 
@@ -93,119 +108,17 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("hint");
         QTest::addColumn<QString>("buddy");
-        auto row = [](const char* name, int page, const char* kind, const QString& text,
-                      const QString& hint = QString(), const char* buddy = "") {
-            QTest::newRow(name) << page << QString::fromLatin1(kind) << text << hint
-                                << QString::fromLatin1(buddy);
-        };
-        // "Ovládání terminálu"
-        row("Terminaly1", 0, "QFrame", kAny);
-        row("Selekt", 0, "QGroupBox", QStringLiteral("Terminál"));
-        for (int i = 1; i <= 4; ++i) {
-            row(qPrintable(QStringLiteral("Selekt_T%1").arg(i)), 0, "QRadioButton",
-                QStringLiteral("T%1").arg(i));
+        int rows = 0;
+        for (const ControlRow& row : Table()) {
+            if (row.page < 0 || row.kind == "page") {
+                continue;
+            }
+            QTest::newRow(row.name.c_str())
+                << row.page << QtKind(row.kind) << QString::fromStdString(row.text)
+                << QString::fromStdString(row.hint) << QString::fromStdString(row.buddy);
+            ++rows;
         }
-        row("Label29", 0, "QLabel", QStringLiteral("Příkazový řádek:"), {}, "Edit1");
-        row("Edit1", 0, "QLineEdit", QString());
-        row("BitBtn4", 0, "QPushButton", QStringLiteral("Odeslat příkaz"));
-        row("SpeedButton1", 0, "QToolButton", QStringLiteral("00"), QStringLiteral("příkaz O00"));
-        row("SpeedButton2", 0, "QToolButton", QStringLiteral("11"), QStringLiteral("Příkaz O11"));
-        row("SpeedButton3", 0, "QToolButton", QStringLiteral("S"), QStringLiteral("Příkaz S"));
-        row("SpeedButton4", 0, "QToolButton", QStringLiteral("Y"), QStringLiteral("Příkaz Y"));
-        row("ProgressBar1", 0, "QProgressBar", kAny, QStringLiteral("WDT thread"));
-        row("JvLED1", 0, "Led", kAny, QStringLiteral("Pracuji!!!"));
-        row("BitBtn1", 0, "QPushButton", QStringLiteral("Příkazy ze souboru"));
-        row("BitBtn2", 0, "QPushButton", QStringLiteral("Schovat program"));
-        row("BitBtn3", 0, "QPushButton", QStringLiteral("Ukončení programu"));
-        row("Label17", 0, "QLabel", QStringLiteral("Výsledek operace s navoleným terminálem:"), {},
-            "Memo1");
-        row("Memo1", 0, "QListWidget", kAny);
-
-        // "Konfigurace terminálů"
-        for (int i = 1; i <= 4; ++i) {
-            const QString n = QString::number(i);
-            const bool first = i == 1;
-            row(qPrintable(QStringLiteral("GroupBox") + n), 1, "QGroupBox",
-                QStringLiteral("Terminál ") + n);
-            row(qPrintable(QStringLiteral("Adr") + n), 1, "QLineEdit", kAny,
-                first ? QStringLiteral("Fyzická adresa terminálu (např. 1,2,15...)") : QString());
-            row(qPrintable(QStringLiteral("LabelAdr") + n), 1, "QLabel", QStringLiteral("Adresa"),
-                {},
-                first    ? "Adr1"
-                : i == 2 ? "Adr2"
-                : i == 3 ? "Adr3"
-                         : "Adr4");
-            row(qPrintable(QStringLiteral("Port") + n), 1, "QComboBox",
-                Numbers(1, 32, 1, QStringLiteral("COM")),
-                first ? QStringLiteral("Komunikační port RS232 na počítači (COM1, COM2...)")
-                      : QString());
-            row(qPrintable(QStringLiteral("LabelPort") + n), 1, "QLabel", QStringLiteral("Port"),
-                {},
-                first    ? "Port1"
-                : i == 2 ? "Port2"
-                : i == 3 ? "Port3"
-                         : "Port4");
-            row(qPrintable(QStringLiteral("Pripojen") + n), 1, "QCheckBox",
-                QStringLiteral("Připojen"),
-                first ? QStringLiteral("Povolení komunikace s tímto terminálem, pokud není "
-                                       "zatržen, tak nebude komunikovat.")
-                      : QString());
-        }
-        row("K_Baud1", 1, "QComboBox", QStringLiteral("1200|2400|4800|9600|19200"),
-            QStringLiteral("Rychlost komunikace"));
-        row("Label13", 1, "QLabel", QStringLiteral("Rychlost BAUD"), {}, "K_Baud1");
-        row("Mark1", 1, "QCheckBox", QStringLiteral("Parita MARK"));
-        row("CCode1", 1, "QCheckBox", QStringLiteral("Kódování"));
-        row("DT_use1", 1, "QCheckBox", QStringLiteral("Používat DT"));
-        row("Kredit1", 1, "QCheckBox", QStringLiteral("Kredit"));
-        row("Radku1", 1, "QLineEdit", kAny,
-            QStringLiteral("Maximální počet lidí pro tento terminál"));
-        row("Label14", 1, "QLabel", QStringLiteral("Kapacita"), {}, "Radku1");
-        row("MxSn1", 1, "QLineEdit", kAny);
-        row("Label15", 1, "QLabel", QStringLiteral("Max. p. snidaní"), {}, "MxSn1");
-        row("MxVec1", 1, "QLineEdit", kAny);
-        row("Label16", 1, "QLabel", QStringLiteral("Max. p. večeří"), {}, "MxVec1");
-        row("BitBtn5", 1, "QPushButton", QStringLiteral("Uložit CFG"));
-
-        // "Servisní nastavení"
-        row("Rep_write", 2, "QComboBox", Numbers(1, 9, 1));
-        row("Label19", 2, "QLabel", QStringLiteral("Max. počet pokusů pro zápis dat do terminálu:"),
-            {}, "Rep_write");
-        row("Write_error_repeat", 2, "QCheckBox",
-            QStringLiteral("Při neúspěšném opakování ukončit úlohu"));
-        row("Priority_set", 2, "QCheckBox", QStringLiteral("Priorita komunikace HIGH_PRIORITY"));
-        row("Delay_add", 2, "QComboBox", Numbers(0, 236, 4));
-        row("Label27", 2, "QLabel", QStringLiteral("Prodloužení testu MASTER o (ms)"), {},
-            "Delay_add");
-        row("InSoubor", 2, "QLineEdit", kAny);
-        row("Label1", 2, "QLabel", QStringLiteral("Jméno souboru požadavků na terminál:"), {},
-            "InSoubor");
-        row("OutSoubor", 2, "QLineEdit", kAny);
-        row("Label2", 2, "QLabel", QStringLiteral("Jméno souboru výstupu z terminálu:"), {},
-            "OutSoubor");
-        row("Path_data", 2, "QLineEdit", kAny);
-        row("Label18", 2, "QLabel", QStringLiteral("Cesta (PATH) pro souborové operace:"), {},
-            "Path_data");
-        row("Write_bin_output", 2, "QCheckBox",
-            QStringLiteral("Vytvářet výstupní soubor binarni.bin"));
-        row("Edit2", 2, "QLineEdit", QStringLiteral("50"));
-        row("Edit3", 2, "QLineEdit", QStringLiteral("6700"));
-        row("Label4", 2, "QLabel", QStringLiteral("Konstanty pro vysílání a příjem"), {}, "Edit2");
-        row("BitBtn6", 2, "QPushButton", QStringLiteral("Nastavit čas"));
-        row("BitBtn7", 2, "QPushButton", QStringLiteral("Výpis error-log"));
-        row("BitBtn8", 2, "QPushButton", QStringLiteral("Uložit CFG"));
-
-        // "O programu"
-        row("Label30", 3, "QLabel",
-            QStringLiteral("Program KELMORA 2013\n\nProgram Kelmora je určen pro počítače s "
-                           "operačním systémem\n\n®Windows 7,\n®Windows 8,"));
-        row("Label26", 3, "QLabel", kAny);
-        row("Image2", 3, "QWidget", kAny);
-
-        // "Chybová hlášení"
-        row("Memo2", 4, "QPlainTextEdit", kAny);
-        row("JvXPButton5", 4, "QPushButton", QStringLiteral("   Zpět"));
-        row("JvXPButton6", 4, "QPushButton", QStringLiteral("Vymazat obsah"));
+        QVERIFY(rows > 80);
     }
 
     void everyControl() {
@@ -232,8 +145,9 @@ private slots:
     }
 
     void windowFrameAndTabs() {
-        QCOMPARE(form->windowTitle(),
-                 QStringLiteral("Kelmora - komunikační program pro terminál TOBRIN"));
+        const ControlRow window = RowsOfKind(Table(), "window").at(0);
+        QCOMPARE(form->windowTitle(), Text(window));
+        QCOMPARE(window.size, std::string("600x400"));
         QCOMPARE(form->minimumSize(), QSize(600, 400));
         QCOMPARE(form->maximumSize(), QSize(600, 400));
         // A fixed-size dialog for the window manager: close and help only.
@@ -246,14 +160,11 @@ private slots:
         QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
 
         QTabWidget* tabs = form->Ui().PageControl1;
-        const QStringList titles{QStringLiteral("Ovládání terminálu"),
-                                 QStringLiteral("Konfigurace terminálů"),
-                                 QStringLiteral("Servisní nastavení"), QStringLiteral("O programu"),
-                                 QStringLiteral("Chybová hlášení")};
-        QCOMPARE(tabs->count(), 5);
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(tabs->tabText(i), titles[i]);
-            QCOMPARE(tabs->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
+        const std::vector<ControlRow> pages = RowsOfKind(Table(), "page");
+        QCOMPARE(tabs->count(), int(pages.size()));
+        for (int i = 0; i < tabs->count(); ++i) {
+            QCOMPARE(tabs->tabText(i), Text(pages[i]));
+            QCOMPARE(tabs->widget(i)->objectName(), QString::fromStdString(pages[i].name));
             QVERIFY(!tabs->tabIcon(i).isNull());
         }
         QCOMPARE(tabs->iconSize(), QSize(24, 24));
@@ -266,6 +177,7 @@ private slots:
 
         const auto* picture = form->findChild<QWidget*>(QStringLiteral("Image2"));
         QCOMPARE(picture->size(), QSize(145, 311));
+        QCOMPARE(RowsOfKind(Table(), "picture").at(0).size, std::string("145x311"));
         QVERIFY(QRegularExpression(QStringLiteral("^Datum vytvoření programu: [A-Z][a-z]{2} "
                                                   "[1-9][0-9]? [0-9]{4}$"))
                     .match(form->Ui().Label26->text())
@@ -273,26 +185,18 @@ private slots:
     }
 
     void statusBarPanels() {
-        const QStringList texts{QStringLiteral("Status:"),
-                                QString(),
-                                QStringLiteral("Načteno:"),
-                                QString(),
-                                QStringLiteral("Opakování Tx:"),
-                                QString(),
-                                QStringLiteral("Opakování Rx:"),
-                                QString(),
-                                QStringLiteral("Příkazy"),
-                                QStringLiteral("0/0"),
-                                QString()};
-        const int widths[] = {50, 50, 60, 60, 100, 20, 100, 20, 50, 80, 50};
+        const std::vector<ControlRow> panels = RowsOfKind(Table(), "status");
+        QCOMPARE(int(panels.size()), StatusPanels::kCount);
         StatusPanels* bar = form->StatusBar1();
         int left = 0;
         for (int i = 0; i < StatusPanels::kCount; ++i) {
             QLabel* panel = bar->Panel(i);
-            QCOMPARE(panel->text(), texts[i]);
+            const int width = std::stoi(panels[i].size);
+            QCOMPARE(panel->objectName(), QString::fromStdString(panels[i].name));
+            QCOMPARE(panel->text(), Text(panels[i]));
             QCOMPARE(panel->x() - 0, left);
-            QCOMPARE(panel->width() + 2, widths[i]);
-            left += widths[i];
+            QCOMPARE(panel->width() + 2, width);
+            left += width;
             const bool value = i % 2 == 1 && i < 10;
             QCOMPARE(panel->frameShape() != QFrame::NoFrame, value);
             const Qt::Alignment horizontal = panel->alignment() & Qt::AlignHorizontal_Mask;
@@ -362,11 +266,20 @@ private slots:
         QMenu* menu = form->StatusIcon1().Menu();
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
         const auto actions = menu->actions();
-        QCOMPARE(actions.size(), 4);
-        QCOMPARE(actions[0]->text(), QStringLiteral("Zobrazit program"));
-        QCOMPARE(actions[1]->text(), QStringLiteral("Schovat program"));
-        QVERIFY(actions[2]->isSeparator());
-        QCOMPARE(actions[3]->text(), QStringLiteral("Konec"));
+        std::vector<ControlRow> entries;
+        for (const ControlRow& row : Table()) {
+            if (row.kind == "menu" || row.kind == "separator") {
+                entries.push_back(row);
+            }
+        }
+        QCOMPARE(actions.size(), qsizetype(entries.size()));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            QCOMPARE(actions[i]->objectName(), QString::fromStdString(entries[i].name));
+            QCOMPARE(actions[i]->isSeparator(), entries[i].kind == "separator");
+            if (!actions[i]->isSeparator()) {
+                QCOMPARE(actions[i]->text(), Text(entries[i]));
+            }
+        }
         QCOMPARE(menu->defaultAction(), actions[0]);
         QVERIFY(actions[0]->font().bold());
         QVERIFY(!actions[1]->font().bold());
