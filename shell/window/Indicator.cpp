@@ -42,12 +42,21 @@ void IndicatorSquare::SetColour(const QColor& colour) {
     update();
 }
 
+void PaintIndicatorSquare(QPainter& p, const QRectF& area, const QColor& colour) {
+    // Designed for 32 x 32.
+    const double scale = area.width() / Indicator::kSquare;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(colour.darker(175), scale));
+    p.setBrush(colour);
+    p.drawRoundedRect(area.adjusted(0.5 * scale, 0.5 * scale, -0.5 * scale, -0.5 * scale),
+                      6 * scale, 6 * scale);
+    p.restore();
+}
+
 void IndicatorSquare::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(colour_.darker(175), 1));
-    p.setBrush(colour_);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    PaintIndicatorSquare(p, QRectF(rect()), colour_);
 }
 
 IndicatorIconButton::IndicatorIconButton(QWidget* parent, std::function<void()> onClick)

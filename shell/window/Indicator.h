@@ -11,10 +11,17 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
+class QRectF;
+
 namespace kelmora {
 
 QColor IndicatorColour(IndicatorState state);
 int IndicatorImage(IndicatorState state); // its icon in ImageList3
+
+// The rounded square in the state's colour, drawn into `area`; the Win32
+// window's indicator pictures are rendered from this and the icons.
+void PaintIndicatorSquare(QPainter& painter, const QRectF& area, const QColor& colour);
 
 class IndicatorSquare : public QWidget {
 public:

@@ -16,11 +16,11 @@ void Led::SetLit(bool lit) {
     }
 }
 
-void Led::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+void PaintLed(QPainter& p, const QRectF& area, bool lit) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const double d = std::min(width(), height()) - 2.0;
-    const QRectF lamp((width() - d) / 2, (height() - d) / 2, d, d);
+    const double d = std::min(area.width(), area.height()) - 2.0;
+    const QRectF lamp(area.x() + (area.width() - d) / 2, area.y() + (area.height() - d) / 2, d, d);
 
     QLinearGradient rim(lamp.topLeft(), lamp.bottomRight());
     rim.setColorAt(0, QColor(0x4b, 0x41, 0x39));
@@ -32,7 +32,7 @@ void Led::paintEvent(QPaintEvent*) {
     const QRectF glass = lamp.adjusted(d * 0.12, d * 0.12, -d * 0.12, -d * 0.12);
     QRadialGradient fill(glass.center() - QPointF(glass.width() * 0.2, glass.height() * 0.2),
                          glass.width() * 0.75);
-    if (lit_) {
+    if (lit) {
         fill.setColorAt(0, QColor(0xe6, 0xff, 0xe6));
         fill.setColorAt(0.35, QColor(0x4c, 0xe0, 0x6a));
         fill.setColorAt(1, QColor(0x1e, 0x8a, 0x34));
@@ -43,6 +43,12 @@ void Led::paintEvent(QPaintEvent*) {
     }
     p.setBrush(fill);
     p.drawEllipse(glass);
+    p.restore();
+}
+
+void Led::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    PaintLed(p, QRectF(rect()), lit_);
 }
 
 } // namespace kelmora

@@ -4,7 +4,14 @@
 
 #include <QWidget>
 
+class QPainter;
+class QRectF;
+
 namespace kelmora {
+
+// The lamp drawn into `area` (the Win32 window's pictures are rendered from
+// this too).
+void PaintLed(QPainter& painter, const QRectF& area, bool lit);
 
 class Led : public QWidget {
 public:
