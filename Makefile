@@ -41,8 +41,9 @@ deps deps-windows:
 	    echo "deps: run as root: apt-get install -y$$missing"; exit 1; \
 	fi
 
+NATIVE_CONFIGURE = cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_WERROR=ON >/dev/null
 build:
-	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_WERROR=ON >/dev/null
+	$(NATIVE_CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The test build carries AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -53,12 +54,17 @@ test-native:
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Cross-builds the core for Windows (mingw-w64, static) so its Windows code
-# keeps compiling; test-windows builds and runs its tests.
+# Cross-builds the Windows program (mingw-w64, static) into build/windows/bin:
+# kelmora.exe with its Win32 window, whose pictures the native
+# kelmora-pictures renders (built here first); test-windows builds and runs
+# its tests.
+PICTURE_TOOL = -DKELMORA_PICTURE_TOOL=$(CURDIR)/$(1)/bin/kelmora-pictures
 build-windows:
+	$(NATIVE_CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target kelmora-pictures
 	cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF \
-	      -DKELMORA_GUI=OFF >/dev/null
+	      $(call PICTURE_TOOL,$(BUILD)) >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora_core
 
 # The Debian package from a release build, the portable zip and the MSI from
@@ -77,17 +83,19 @@ package: deps build-windows
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target package-zip package-msi
 
 # The Windows build with its tests, run under Wine (tests/wine/): the core's
-# tests, the serial line over COM ports wired to ptys, and kelmora.exe itself
-# against tobrin-sim, compared with the Linux build (taken from the test build).
+# tests, the serial line over COM ports wired to ptys, the Win32 window on
+# Wine's null display driver, and kelmora.exe itself against tobrin-sim,
+# compared with the Linux build (the test build's programs, and its
+# kelmora-pictures for the window's pictures).
 test-windows: deps deps-windows
+	$(SAN_CONFIGURE)
+	cmake --build $(SAN_BUILD) -j $(JOBS) --target kelmora tobrin-sim kelmora-pictures
 	cmake -S . -B $(WIN_TEST_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=ON -DKELMORA_BENCH=OFF \
-	      -DKELMORA_GUI=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+	      -DCMAKE_CROSSCOMPILING_EMULATOR=wine $(call PICTURE_TOOL,$(SAN_BUILD)) \
 	      -DKELMORA_WINE_DIR=$(CURDIR)/$(WINE_DIR) -DKELMORA_NATIVE_BIN_DIR=$(CURDIR)/$(SAN_BUILD)/bin \
 	      >/dev/null
 	cmake --build $(WIN_TEST_BUILD) -j $(JOBS)
-	$(SAN_CONFIGURE)
-	cmake --build $(SAN_BUILD) -j $(JOBS) --target kelmora tobrin-sim
 	tests/wine/prepare-prefix.sh $(WINE_DIR)
 	@cd $(WIN_TEST_BUILD) && ctest --output-on-failure -j $(JOBS); status=$$?; \
 	    WINEPREFIX=$(CURDIR)/$(WINE_DIR)/prefix wineserver -k 2>/dev/null; exit $$status

@@ -8,6 +8,7 @@
 #include "engine/Console.h"
 #include "platform/Cp1250.h"
 
+#include <string>
 #include <string_view>
 
 namespace kelmora {
@@ -25,5 +26,15 @@ inline constexpr int kStartBalloonMs = 500;
 inline constexpr MessageBox kSecondCopyMessage{
     literals::operator""_cp<"Tento program je již spuštěn!!!">(), "*** Pozor ***",
     MessageIcon::Error, MessageButtons::Ok};
+
+// "Datum vytvoření programu: Jun 13 2013", the build date of the program
+// (the compiler's "Mmm dd yyyy" with the day's padding blank dropped).
+inline std::string BuildDateLabel() {
+    std::string date = __DATE__;
+    if (date.size() > 4 && date[4] == ' ') {
+        date.erase(4, 1);
+    }
+    return std::string(literals::operator""_cp<"Datum vytvoření programu: ">()) + date;
+}
 
 } // namespace kelmora

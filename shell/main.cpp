@@ -10,6 +10,10 @@
 #ifdef KELMORA_WITH_WINDOW
 #include "shell/window/GuiProgram.h"
 #endif
+#ifdef KELMORA_WITH_WIN32_WINDOW
+#include "platform/ParentConsole.h"
+#include "shell/win32/Win32Program.h"
+#endif
 
 #include <iostream>
 #include <optional>
@@ -20,6 +24,18 @@ int main(int argc, char** argv) {
     using namespace kelmora;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedOptions parsed = ParseProgramOptions(arguments);
+#ifdef KELMORA_WITH_WIN32_WINDOW
+    // A windowed program: what it only says goes to the console it was
+    // started from; without its window it works in a console.
+    const bool saysAndEnds = !parsed.error.empty() || parsed.options.help || parsed.options.version;
+    const bool windowed = !saysAndEnds && !parsed.options.headless;
+    const auto missingDesktop = windowed ? MissingDesktopForWindow() : std::nullopt;
+    if (saysAndEnds) {
+        attach_parent_console();
+    } else if (!windowed || missingDesktop) {
+        use_console();
+    }
+#endif
     if (!parsed.error.empty()) {
         std::cerr << "kelmora: " << parsed.error << '\n' << ProgramUsage();
         return 2;
@@ -49,6 +65,16 @@ int main(int argc, char** argv) {
             std::cerr << "kelmora: " << *missing << "; running without a window (--headless)\n";
         } else {
             return RunWindowed(iniPath, argc, argv, ServiceNotifications());
+        }
+    }
+#endif
+#ifdef KELMORA_WITH_WIN32_WINDOW
+    if (windowed) {
+        if (missingDesktop) {
+            std::cerr << "kelmora: " << *missingDesktop
+                      << "; running without a window (--headless)\n";
+        } else {
+            return RunWin32Window(iniPath, ServiceNotifications());
         }
     }
 #endif

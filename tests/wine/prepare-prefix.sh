@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the Wine prefix the Windows tests run in, under DIR:
 #
-#   DIR/prefix   the WINEPREFIX, 64-bit only, quiet, without Mono and Gecko
+#   DIR/prefix   the WINEPREFIX, 64-bit only, quiet, without Mono and Gecko,
+#                with the null display driver: windows work with no X server
 #   DIR/ports    comN: the links COM1 to COM255 are mapped to in the registry
 #   DIR/locale   cs_CZ.UTF-8, so that Wine's ANSI code page is Windows-1250
 #
@@ -39,9 +40,10 @@ fi
 # Through env, so that this shell itself never switches to the locale.
 wine() { env LC_ALL=cs_CZ.UTF-8 wine "$@"; }
 
-# The registry mapping, written once per prefix and ports directory.
+# The registry settings, written once per prefix and ports directory.
 stamp="$dir/ports.stamp"
-if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$ports" ] || [ ! -d "$WINEPREFIX" ]; then
+settings="$ports null-display"
+if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$settings" ] || [ ! -d "$WINEPREFIX" ]; then
     wineserver -k >>"$log" 2>&1 || true
     wine cmd /c exit >>"$log" 2>&1 # creates the prefix
     reg="$dir/ports.reg"
@@ -51,12 +53,13 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$ports" ] || [ ! -d "$WINEPREFIX
         for n in $(seq 1 255); do
             printf '"COM%d"="%s/com%d"\r\n' "$n" "$ports" "$n"
         done
+        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="null"\r\n'
     } >"$reg"
     wine regedit /S "$reg" >>"$log" 2>&1
     # The mapping takes effect when the server starts again.
     wineserver -k >>"$log" 2>&1 || true
     wineserver -w >>"$log" 2>&1 || true
-    echo "$ports" >"$stamp"
+    echo "$settings" >"$stamp"
 fi
 
 # Warm-up: a persistent server and one run, so the tests find Wine started.

@@ -1,0 +1,63 @@
+#include "shell/win32/StatusBar.h"
+
+#include "shell/win32/Metrics.h"
+
+#include <commctrl.h>
+
+namespace kelmora::win32 {
+
+namespace {
+
+bool IsValuePanel(int index) {
+    return index % 2 == 1 && index < StatusBar::kCount - 1;
+}
+
+} // namespace
+
+void StatusBar::Create(HWND window, int id) {
+    bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+    texts_ = {L"Status:", L"",        L"Načteno:", L"", L"Opakování Tx:", L"", L"Opakování Rx:",
+              L"",        L"Příkazy", L"0/0",      L""};
+}
+
+void StatusBar::Layout(int dpi) {
+    std::array<int, kCount> edges{};
+    int right = 0;
+    for (int i = 0; i < kCount; ++i) {
+        right += Scale(kWidths[i], dpi);
+        edges[i] = right;
+    }
+    SendMessageW(bar_, SB_SETPARTS, kCount, reinterpret_cast<LPARAM>(edges.data()));
+    SendMessageW(bar_, WM_SIZE, 0, 0);
+    for (int i = 0; i < kCount; ++i) {
+        SetText(i, texts_[i]);
+    }
+}
+
+void StatusBar::SetText(int index, const std::wstring& text) {
+    if (index < 0 || index >= kCount) {
+        return;
+    }
+    texts_[index] = text;
+    // A tab before the text centres it, two align it right.
+    const std::wstring shown = IsValuePanel(index)   ? L"\t" + text
+                               : index == kCount - 1 ? text
+                                                     : L"\t\t" + text;
+    const WPARAM type = IsValuePanel(index) ? 0 : SBT_NOBORDERS;
+    SendMessageW(bar_, SB_SETTEXTW, static_cast<WPARAM>(index) | type,
+                 reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+std::wstring StatusBar::Text(int index) const {
+    return index >= 0 && index < kCount ? texts_[index] : std::wstring();
+}
+
+int StatusBar::Height() const {
+    RECT r{};
+    GetWindowRect(bar_, &r);
+    return r.bottom - r.top;
+}
+
+} // namespace kelmora::win32

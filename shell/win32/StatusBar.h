@@ -1,0 +1,35 @@
+// StatusBar1: eleven panels from left to right. The label panels ("Status:",
+// "Načteno:", "Opakování Tx:", "Opakování Rx:", "Příkazy") are right-aligned
+// without a frame, the value panels centred in a frame; the last one is
+// empty, left-aligned and frameless. Panels beyond the window's width are cut
+// at its edge.
+#pragma once
+
+#include "shell/win32/WinApi.h"
+
+#include <array>
+#include <string>
+
+namespace kelmora::win32 {
+
+class StatusBar {
+public:
+    static constexpr int kCount = 11;
+    static constexpr std::array<int, kCount> kWidths{50, 50, 60, 60, 100, 20, 100, 20, 50, 80, 50};
+
+    void Create(HWND window, int id);
+    // The panels' right edges at `dpi`, and the bar's place at the bottom.
+    void Layout(int dpi);
+
+    void SetText(int index, const std::wstring& text);
+    std::wstring Text(int index) const;
+
+    HWND Handle() const { return bar_; }
+    int Height() const;
+
+private:
+    HWND bar_ = nullptr;
+    std::array<std::wstring, kCount> texts_;
+};
+
+} // namespace kelmora::win32

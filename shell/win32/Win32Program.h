@@ -1,0 +1,18 @@
+// Kelmora with its Win32 window: the whole life cycle in the system's order
+// (shell/LifeCycle.h). Exit code 0, or -1 when another copy already runs.
+#pragma once
+
+#include "shell/LifeCycle.h"
+
+#include <optional>
+#include <string>
+
+namespace kelmora {
+
+int RunWin32Window(const std::string& iniPath, const LifeCycleEvents& events = {});
+
+// Whether the window can be shown here: nothing when it can, else why not
+// (a service or a remote shell has no visible window station).
+std::optional<std::string> MissingDesktopForWindow();
+
+} // namespace kelmora
