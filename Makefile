@@ -23,7 +23,7 @@ PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-d
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
 
 .PHONY: deps deps-windows build build-windows test test-native test-windows fuzz fuzz-build demo \
-        bench format clean screenshots package test-packages
+        bench format clean screenshots screenshots-windows package test-packages
 
 deps deps-windows: LIST = $(if $(filter deps-windows,$@),$(WIN_PACKAGES),$(PACKAGES))
 deps deps-windows:
@@ -146,6 +146,15 @@ soak: build
 screenshots: deps build
 	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xauth openbox trayer"
 	scripts/screenshots.sh
+
+# The Win32 window's pictures at 96 and 144 DPI under Xvfb in Wine's virtual
+# desktop (scripts/screenshots-windows.sh), into build/screenshots-windows/;
+# fonts-wine draws the title bars' glyphs.
+screenshots-windows: deps deps-windows build-windows
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xauth fonts-wine"
+	cmake --build $(BUILD) -j $(JOBS) --target tobrin-sim
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora-screenshots
+	scripts/screenshots-windows.sh
 
 bench: build
 	@set -e; for b in $(BUILD)/bin/bench_*; do \

@@ -1,0 +1,225 @@
+// kelmora-screenshots.exe: shows the Win32 window against the terminals of a
+// configuration and saves PNG pictures of the screen (the window with its
+// title bar, or the whole desktop with its notification area): the start
+// with its balloon, every page, the window during a download (the command
+// given by --download, sent from the command line) with the busy icon and
+// the progress balloon, the window after it, and the notification-area menu.
+// Message boxes are answered by themselves (OK, and No to every question)
+// and written to standard error. Run inside Wine's virtual desktop by
+// `make screenshots-windows`.
+//
+//   kelmora-screenshots.exe --config FILE --out DIR [--download COMMAND]
+#include "engine/EventLog.h"
+#include "platform/Cp1250.h"
+#include "shell/win32/Metrics.h"
+#include "shell/win32/TForm1.h"
+#include "shell/win32/WinText.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <chrono>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <thread>
+
+using namespace kelmora;
+using kelmora::win32::TForm1;
+
+namespace {
+
+std::wstring g_out;
+int g_failures = 0;
+
+void Settle(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+template <typename T>
+void Release(T*& object) {
+    if (object != nullptr) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+bool SavePng(HBITMAP bitmap, const std::wstring& path) {
+    IWICImagingFactory* factory = nullptr;
+    IWICBitmap* source = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    UINT width = 0;
+    UINT height = 0;
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    const bool saved =
+        SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+        SUCCEEDED(
+            factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &source)) &&
+        SUCCEEDED(factory->CreateStream(&stream)) &&
+        SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+        SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(source->GetSize(&width, &height)) &&
+        SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+        SUCCEEDED(frame->WriteSource(source, nullptr)) && SUCCEEDED(frame->Commit()) &&
+        SUCCEEDED(encoder->Commit());
+    Release(frame);
+    Release(encoder);
+    Release(stream);
+    Release(source);
+    Release(factory);
+    return saved;
+}
+
+// The screen inside `area` as DIR/NAME.png.
+void Save(const RECT& area, const char* name) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const std::wstring path = g_out + L"\\" + win32::Wide(name) + L".png";
+    const bool saved = SavePng(bitmap, path);
+    DeleteObject(bitmap);
+    std::cerr << (saved ? "saved " : "cannot save ") << name << ".png\n";
+    g_failures += saved ? 0 : 1;
+}
+
+void SaveWindow(HWND window, const char* name) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    Save(area, name);
+}
+
+void SaveDesktop(const char* name) {
+    RECT area{};
+    GetWindowRect(GetDesktopWindow(), &area);
+    Save(area, name);
+}
+
+// Runs `action` once, `ms` from now, from this thread's message loop (also
+// inside a job's serial waits or an open menu).
+std::function<void()> g_later;
+void Later(int ms, std::function<void()> action) {
+    g_later = std::move(action);
+    SetTimer(nullptr, 0, static_cast<UINT>(ms), [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (g_later) {
+            auto action = std::move(g_later);
+            g_later = nullptr;
+            action();
+        }
+    });
+}
+
+std::wstring Argument(int argc, wchar_t** argv, const wchar_t* name) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::wstring(argv[i]) == name) {
+            return argv[i + 1];
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const std::wstring config = Argument(argc, argv, L"--config");
+    g_out = Argument(argc, argv, L"--out");
+    const std::wstring download = Argument(argc, argv, L"--download");
+    if (config.empty() || g_out.empty()) {
+        std::cerr
+            << "usage: kelmora-screenshots.exe --config FILE --out DIR [--download COMMAND]\n";
+        return 2;
+    }
+    CreateDirectoryW(g_out.c_str(), nullptr);
+    win32::BecomeDpiAware();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                       ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    win32::WindowOptions options;
+    options.dialogs.message = [](HWND, const MessageBox& box) {
+        const bool question = box.buttons == MessageButtons::YesNo;
+        std::cerr << "message: " << utf8_from_cp1250(box.text)
+                  << (question ? " [Ne]\n" : " [OK]\n");
+        return question ? MessageAnswer::No : MessageAnswer::Ok;
+    };
+    options.quit = [] {};
+    EngineOptions engine;
+    engine.iniPath = win32::Cp(config);
+    engine.startDirectory = CaptureStartDirectory();
+    {
+        TForm1 form(std::move(engine), std::move(options));
+        form.FormCreate();
+        Settle(1500);
+        SaveDesktop("0-start");
+
+        form.ShowWindow();
+        Settle(800);
+        const char* pages[4] = {"1-ovladani-terminalu", "2-konfigurace-terminalu",
+                                "3-servisni-nastaveni", "4-o-programu"};
+        for (int page = 0; page < 4; ++page) {
+            form.SetActivePage(static_cast<Page>(page));
+            Settle(400);
+            SaveWindow(form.Handle(), pages[page]);
+        }
+        form.Button2Click();
+        Settle(400);
+        SaveWindow(form.Handle(), "5-chybova-hlaseni");
+        form.BitBtn2Click();
+        form.FormActivate();
+
+        if (!download.empty()) {
+            SetWindowTextW(form.Ui().Edit1, download.c_str());
+            bool taken = false;
+            // A second and a half into the download, inside its serial waits.
+            Later(1500, [&] {
+                taken = form.GetEngine().Busy();
+                SaveDesktop("6-stahovani");
+            });
+            form.Button1Click();
+            Settle(500);
+            SaveWindow(form.Handle(), "7-po-stazeni");
+            if (!taken) {
+                std::cerr << "the download ended before its picture was taken\n";
+                ++g_failures;
+            }
+        }
+
+        // The menu of the notification area, opened where the icon sits.
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        Later(800, [] {
+            SaveDesktop("8-nabidka");
+            EndMenu();
+        });
+        form.StatusIcon1().ShowMenu(POINT{work.right - 40, work.bottom - 4});
+        Settle(300);
+        form.FormDestroy();
+    }
+    CoUninitialize();
+    LocalFree(argv);
+    return g_failures == 0 ? 0 : 1;
+}
