@@ -422,7 +422,9 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
         }
         return 0;
     case WM_QUERYENDSESSION:
-        // The session ends: no question that would hold it up.
+        // The session ends: no question that would hold it up, and a job
+        // ends after its current command.
+        engine_->RequestStop();
         RequestQuit();
         return TRUE;
     case WM_ENDSESSION:

@@ -60,8 +60,12 @@ public:
         }
     }
 
-    // From the stop signals' thread: posted to the window's thread.
-    void RequestStop() override { PostMessageW(window_.load(), win32::kStopMessage, 0, 0); }
+    // From the stop signals' thread: a job ends after its current command,
+    // and the window's thread is told.
+    void RequestStop() override {
+        form_->GetEngine().RequestStop();
+        PostMessageW(window_.load(), win32::kStopMessage, 0, 0);
+    }
 
     void Stop() override {
         window_ = nullptr;

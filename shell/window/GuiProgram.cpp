@@ -81,7 +81,9 @@ public:
     void RunLoop() override { QApplication::exec(); }
 
     void RequestStop() override {
-        // From the signals' thread: the form is touched on the main thread only.
+        // From the signals' thread: a job ends after its current command; the
+        // form is touched on the main thread only.
+        form_->GetEngine().RequestStop();
         QMetaObject::invokeMethod(
             app_.get(),
             [this] {

@@ -9,6 +9,7 @@
 #include "engine/CfgRecord.h"
 #include "engine/IniFile.h"
 #include "platform/Files.h"
+#include "shell/win32/Dialogs.h"
 #include "shell/win32/Panels.h"
 #include "shell/win32/TForm1.h"
 #include "shell/win32/WinText.h"
@@ -566,4 +567,31 @@ TEST_F(Win32Window, ADownloadFromTheWindowLandsEverywhere) {
 
     form.reset();
     EXPECT_EQ(tray_calls.back().message, NIM_DELETE);
+}
+
+TEST(Win32DirectoryChoice, TakesMakesOrRefusesWhatWasTyped) {
+    TempDir dir;
+    const std::wstring root = win32::Wide(dir.str());
+    ASSERT_TRUE(write_file(dir.file("file.txt"), "x"));
+    std::vector<std::string> asked;
+    MessageAnswer reply = MessageAnswer::No;
+    const win32::MessageAnswerer ask = [&](HWND, const MessageBox& box) {
+        asked.push_back(std::string(box.text));
+        return box.buttons == MessageButtons::YesNo ? reply : MessageAnswer::Ok;
+    };
+    // An existing directory is taken as it is, without a question.
+    EXPECT_EQ(win32::ConfirmDirectory(nullptr, root + L"\\", ask), root);
+    EXPECT_TRUE(asked.empty());
+    // A file is no directory.
+    EXPECT_FALSE(win32::ConfirmDirectory(nullptr, root + L"\\file.txt", ask));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("není adresář."_cp), std::string::npos);
+    // A new one is made only once the operator agrees, parents and all.
+    const std::wstring fresh = root + L"\\nový\\data";
+    EXPECT_FALSE(win32::ConfirmDirectory(nullptr, fresh, ask));
+    EXPECT_EQ(GetFileAttributesW(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+    reply = MessageAnswer::Yes;
+    EXPECT_EQ(win32::ConfirmDirectory(nullptr, fresh, ask), fresh);
+    EXPECT_NE(GetFileAttributesW(fresh.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(asked.back(), win32::Cp(L"Adresář " + fresh + L" neexistuje.\nVytvořit ho?"));
 }
