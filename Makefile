@@ -58,13 +58,15 @@ test-native:
 # kelmora.exe with its Win32 window, whose pictures the native
 # kelmora-pictures renders (built here first); test-windows builds and runs
 # its tests.
+# PICTURE_BUILD: the native build whose tool it takes (make test: the test build's).
 PICTURE_TOOL = -DKELMORA_PICTURE_TOOL=$(CURDIR)/$(1)/bin/kelmora-pictures
+PICTURE_BUILD ?= $(BUILD)
 build-windows:
-	$(NATIVE_CONFIGURE)
-	cmake --build $(BUILD) -j $(JOBS) --target kelmora-pictures
+	$(if $(filter $(BUILD),$(PICTURE_BUILD)),$(NATIVE_CONFIGURE))
+	cmake --build $(PICTURE_BUILD) -j $(JOBS) --target kelmora-pictures
 	cmake -S . -B $(WIN_BUILD) $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF \
-	      $(call PICTURE_TOOL,$(BUILD)) >/dev/null
+	      $(call PICTURE_TOOL,$(PICTURE_BUILD)) >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora_core
 
 # The Debian package from a release build, the portable zip and the MSI from
@@ -109,7 +111,7 @@ test-packages: package deps-windows
 test: deps
 	$(MAKE) --no-print-directory test-native
 	$(MAKE) --no-print-directory test-windows
-	$(MAKE) --no-print-directory test-packages
+	$(MAKE) --no-print-directory test-packages PICTURE_BUILD=$(SAN_BUILD)
 	$(MAKE) --no-print-directory fuzz
 
 fuzz-build:
