@@ -46,7 +46,7 @@ fi
 wine() { env LC_ALL=cs_CZ.UTF-8 wine "$@"; }
 
 # 300 persons: the download of the whole memory takes about four seconds.
-"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --link "$work/ttyCOM1" \
+"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --link "$work/ttyCOM1" --trace "$work/trace1.txt" \
     >"$work/sim1.out" 2>&1 &
 pids+=($!)
 "$bin/tobrin-sim" --terminal 2:master --capacity 300 --link "$work/ttyCOM2" >"$work/sim2.out" 2>&1 &
@@ -93,6 +93,10 @@ shoot() {
 }
 
 [ -d "$WINEPREFIX" ] || wine cmd /c exit >/dev/null 2>&1
+# Wine's own fonts (fonts-wine): Tahoma for the text, Marlett for the title
+# bars' buttons. This Wine finds them only in the prefix's Fonts folder.
+cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null ||
+    { echo "screenshots-windows: no fonts in /usr/share/wine/fonts (package fonts-wine)" >&2; exit 1; }
 shoot 96 1024x768
 shoot 144 1536x1152
 echo "screenshots-windows: done, see $out/96 and $out/144"

@@ -3,14 +3,12 @@
 #include "platform/Cp1250.h"
 #include "platform/SingleInstance.h"
 #include "platform/StopSignal.h"
+#include "shell/Guarded.h"
 
-#include <exception>
 #include <memory>
 #include <mutex>
 
 namespace kelmora {
-
-using namespace kelmora::literals;
 
 namespace {
 
@@ -113,15 +111,14 @@ int RunProgram(ProgramShell& shell) {
     }
     bool started = false;
     bool secondCopy = false;
-    try {
-        secondCopy = !shell.Start();
-        started = !secondCopy;
-    } catch (const std::exception& error) {
-        shell.ShowStartMessage({error.what(), {}, MessageIcon::Error, MessageButtons::Ok});
-    } catch (...) {
-        shell.ShowStartMessage(
-            {"Neočekávaná chyba"_cp, {}, MessageIcon::Error, MessageButtons::Ok});
-    }
+    RunGuarded(
+        [&] {
+            secondCopy = !shell.Start();
+            started = !secondCopy;
+        },
+        [&shell](std::string_view text) {
+            shell.ShowStartMessage({text, {}, MessageIcon::Error, MessageButtons::Ok});
+        });
     if (secondCopy) {
         // Another copy (another user's, a service) works in this data path.
         shell.Stop();

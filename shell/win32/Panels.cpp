@@ -12,6 +12,14 @@ namespace kelmora::win32 {
 
 namespace {
 
+// WM_ERASEBKGND: the window's colour under everything.
+LRESULT FillBackground(HWND window, WPARAM dc) {
+    RECT area;
+    GetClientRect(window, &area);
+    FillRect(reinterpret_cast<HDC>(dc), &area, WindowBrush());
+    return 1;
+}
+
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND:
@@ -23,12 +31,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLORLISTBOX:
     case WM_CONTEXTMENU:
         return SendMessageW(GetAncestor(window, GA_ROOT), message, w, l);
-    case WM_ERASEBKGND: {
-        RECT area;
-        GetClientRect(window, &area);
-        FillRect(reinterpret_cast<HDC>(w), &area, WindowBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillBackground(window, w);
     default:
         return DefWindowProcW(window, message, w, l);
     }
@@ -49,12 +53,8 @@ LRESULT StatePictureProc(HWND window, UINT message, WPARAM w, LPARAM l, int firs
         return 0;
     case kGetState:
         return StateOf(window);
-    case WM_ERASEBKGND: {
-        RECT area;
-        GetClientRect(window, &area);
-        FillRect(reinterpret_cast<HDC>(w), &area, WindowBrush());
-        return 1;
-    }
+    case WM_ERASEBKGND:
+        return FillBackground(window, w);
     case WM_PAINT:
     case WM_PRINTCLIENT: {
         PAINTSTRUCT paint{};
@@ -101,10 +101,7 @@ LRESULT CALLBACK IndicatorProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_ERASEBKGND) {
-        RECT area;
-        GetClientRect(window, &area);
-        FillRect(reinterpret_cast<HDC>(w), &area, WindowBrush());
-        return 1;
+        return FillBackground(window, w);
     }
     if (message != WM_PAINT && message != WM_PRINTCLIENT) {
         return DefWindowProcW(window, message, w, l);

@@ -84,8 +84,8 @@ bool SavePng(HBITMAP bitmap, const std::wstring& path) {
     return saved;
 }
 
-// The screen inside `area` as DIR/NAME.png.
-void Save(const RECT& area, const char* name) {
+// The screen inside `area`, now.
+HBITMAP Capture(const RECT& area) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
@@ -96,11 +96,26 @@ void Save(const RECT& area, const char* name) {
     SelectObject(memory, old);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+// A captured picture as DIR/NAME.png.
+void Store(HBITMAP bitmap, const char* name) {
     const std::wstring path = g_out + L"\\" + win32::Wide(name) + L".png";
-    const bool saved = SavePng(bitmap, path);
+    const bool saved = bitmap != nullptr && SavePng(bitmap, path);
     DeleteObject(bitmap);
     std::cerr << (saved ? "saved " : "cannot save ") << name << ".png\n";
     g_failures += saved ? 0 : 1;
+}
+
+void Save(const RECT& area, const char* name) {
+    Store(Capture(area), name);
+}
+
+RECT DesktopArea() {
+    RECT area{};
+    GetWindowRect(GetDesktopWindow(), &area);
+    return area;
 }
 
 void SaveWindow(HWND window, const char* name) {
@@ -110,22 +125,18 @@ void SaveWindow(HWND window, const char* name) {
 }
 
 void SaveDesktop(const char* name) {
-    RECT area{};
-    GetWindowRect(GetDesktopWindow(), &area);
-    Save(area, name);
+    Save(DesktopArea(), name);
 }
 
-// Runs `action` once, `ms` from now, from this thread's message loop (also
-// inside a job's serial waits or an open menu).
-std::function<void()> g_later;
-void Later(int ms, std::function<void()> action) {
-    g_later = std::move(action);
+// Runs `action` every `ms` from this thread's message loop (also inside a
+// job's serial waits or an open menu) until it returns true.
+std::function<bool()> g_every;
+void Every(int ms, std::function<bool()> action) {
+    g_every = std::move(action);
     SetTimer(nullptr, 0, static_cast<UINT>(ms), [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        if (g_later) {
-            auto action = std::move(g_later);
-            g_later = nullptr;
-            action();
+        if (!g_every || g_every()) {
+            KillTimer(nullptr, id);
+            g_every = nullptr;
         }
     });
 }
@@ -173,7 +184,8 @@ int main() {
     {
         TForm1 form(std::move(engine), std::move(options));
         form.FormCreate();
-        Settle(1500);
+        // Wine's notification area shows a balloon two seconds after it came.
+        Settle(3000);
         SaveDesktop("0-start");
 
         form.ShowWindow();
@@ -193,27 +205,39 @@ int main() {
 
         if (!download.empty()) {
             SetWindowTextW(form.Ui().Edit1, download.c_str());
-            bool taken = false;
-            // A second and a half into the download, inside its serial waits.
-            Later(1500, [&] {
-                taken = form.GetEngine().Busy();
-                SaveDesktop("6-stahovani");
+            // A second into the download, inside its serial waits: only the
+            // screen is copied there; the file is written after the job.
+            HBITMAP during = nullptr;
+            int busyTicks = 0;
+            Every(100, [&] {
+                if (form.GetEngine().Busy() && ++busyTicks == 10) {
+                    during = Capture(DesktopArea());
+                    return true;
+                }
+                return false;
             });
             form.Button1Click();
-            Settle(500);
-            SaveWindow(form.Handle(), "7-po-stazeni");
-            if (!taken) {
+            if (during != nullptr) {
+                Store(during, "6-stahovani");
+            } else {
                 std::cerr << "the download ended before its picture was taken\n";
                 ++g_failures;
             }
+            Settle(500);
+            SaveWindow(form.Handle(), "7-po-stazeni");
         }
 
         // The menu of the notification area, opened where the icon sits.
         RECT work{};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        Later(800, [] {
+        int menuTicks = 0;
+        Every(100, [&] {
+            if (++menuTicks < 8) {
+                return false;
+            }
             SaveDesktop("8-nabidka");
             EndMenu();
+            return true;
         });
         form.StatusIcon1().ShowMenu(POINT{work.right - 40, work.bottom - 4});
         Settle(300);

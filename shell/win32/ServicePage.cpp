@@ -8,8 +8,8 @@ namespace kelmora::win32 {
 
 void BuildServicePage(HWND sheet, Controls& ui, Layout& layout, Hints& hints) {
     PageParts page(sheet, layout, hints);
-    constexpr int kLabelWidth = 262;
-    constexpr int kField = 280;
+    constexpr int kLabelWidth = 272;
+    constexpr int kField = 286;
 
     page.Label("Label19", L"Max. počet pokusů pro zápis dat do terminálu:",
                At(10, 14, kLabelWidth, 16));
@@ -22,7 +22,7 @@ void BuildServicePage(HWND sheet, Controls& ui, Layout& layout, Hints& hints) {
     page.Label("Label2", L"Jméno souboru výstupu z terminálu:", At(10, 98, kLabelWidth, 16));
     ui.OutSoubor = page.Edit("OutSoubor", kOutSoubor, At(kField, 94, 130, 22));
     page.Label("Label18", L"Cesta (PATH) pro souborové operace:", At(10, 126, kLabelWidth, 16));
-    ui.Path_data = page.Edit("Path_data", kPath_data, At(kField, 122, 300, 22));
+    ui.Path_data = page.Edit("Path_data", kPath_data, At(kField, 122, kPageWidth - 8 - kField, 22));
     page.Label("Label4", L"Konstanty pro vysílání a příjem", At(10, 154, kLabelWidth, 16));
     ui.Edit2 = page.Edit("Edit2", kEdit2, At(kField, 150, 56, 22), ES_RIGHT | ES_READONLY);
     ui.Edit3 = page.Edit("Edit3", kEdit3, At(kField + 62, 150, 56, 22), ES_RIGHT | ES_READONLY);

@@ -13,6 +13,8 @@
 #include <vssym32.h>
 #include <windowsx.h>
 
+#include <cstdlib>
+
 namespace kelmora::win32 {
 
 namespace {
@@ -126,12 +128,16 @@ TForm1::~TForm1() {
     life_.reset();
     tray_.reset();
     if (form_ != nullptr) {
-        HWND window = form_;
-        DestroyWindow(window);
+        // What the window still hears while it goes is no longer this one's.
+        SetWindowLongPtrW(form_, GWLP_USERDATA, 0);
+        DestroyWindow(form_);
         form_ = nullptr;
     }
     if (tabImages_ != nullptr) {
         ImageList_Destroy(tabImages_);
+    }
+    if (tabFont_ != nullptr) {
+        DeleteObject(tabFont_);
     }
 }
 
@@ -197,7 +203,6 @@ void TForm1::LayoutWindow() {
     SendMessageW(ui_.StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
     statusBar_.Layout(dpi_);
 
-    SendMessageW(ui_.PageControl1, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
     const int icon = Scale(kTabIcon, dpi_);
     HIMAGELIST images = ImageList_Create(icon, icon, ILC_COLOR32, 5, 0);
     for (int i = 0; i < 5; ++i) {
@@ -217,6 +222,7 @@ void TForm1::LayoutWindow() {
     RECT tabs{margin, margin, client.right - margin, client.bottom - statusBar_.Height() - margin};
     SetWindowPos(ui_.PageControl1, nullptr, tabs.left, tabs.top, tabs.right - tabs.left,
                  tabs.bottom - tabs.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitTabs();
     RECT display = tabs;
     TabCtrl_AdjustRect(ui_.PageControl1, FALSE, &display);
     for (HWND page : ui_.TabSheets) {
@@ -229,6 +235,33 @@ void TForm1::LayoutWindow() {
     }
     tray_->Refresh();
     InvalidateRect(form_, nullptr, TRUE);
+}
+
+// All five tabs fit the window's width: where the message font is too wide
+// for them, the tabs' font is smaller (down to 6 points).
+void TForm1::FitTabs() {
+    const bool eventLogTab = eventLogTab_;
+    SetTabs(true);
+    RECT area{};
+    GetClientRect(ui_.PageControl1, &area);
+    LOGFONTW font{};
+    GetObjectW(fonts_.normal, sizeof font, &font);
+    const int smallest = MulDiv(6, dpi_, 72);
+    for (;;) {
+        HFONT next = CreateFontIndirectW(&font);
+        SendMessageW(ui_.PageControl1, WM_SETFONT, reinterpret_cast<WPARAM>(next), FALSE);
+        if (tabFont_ != nullptr) {
+            DeleteObject(tabFont_);
+        }
+        tabFont_ = next;
+        RECT last{};
+        TabCtrl_GetItemRect(ui_.PageControl1, 4, &last);
+        if (last.right < area.right - Scale(2, dpi_) || std::abs(font.lfHeight) <= smallest) {
+            break;
+        }
+        font.lfHeight += font.lfHeight < 0 ? 1 : -1;
+    }
+    SetTabs(eventLogTab);
 }
 
 void TForm1::SetTabs(bool eventLogTab) {

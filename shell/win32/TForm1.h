@@ -18,6 +18,7 @@
 
 #include "engine/Console.h"
 #include "engine/Engine.h"
+#include "shell/Guarded.h"
 #include "shell/LifeCycle.h"
 #include "shell/win32/Controls.h"
 #include "shell/win32/Hints.h"
@@ -30,7 +31,6 @@
 
 #include <commctrl.h>
 
-#include <exception>
 #include <memory>
 #include <string>
 
@@ -136,6 +136,7 @@ private:
     void BuildWindow();
     void LayoutWindow();
     void SetTabs(bool eventLogTab);
+    void FitTabs();
     void ShowPage(int page);
     void OnCommand(int id, int code, HWND control);
     void OnTimer(UINT_PTR id);
@@ -165,6 +166,7 @@ private:
     StatusBar statusBar_;
     std::unique_ptr<TrayIcon> tray_;
     HIMAGELIST tabImages_ = nullptr;
+    HFONT tabFont_ = nullptr;
     std::unique_ptr<LifeCycle> life_;
     Engine* engine_ = nullptr; // the life cycle's
 
@@ -185,13 +187,7 @@ private:
 
 template <typename Handler>
 void TForm1::Guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-    } catch (...) {
-        ShowError(literals::operator""_cp<"Neočekávaná chyba">());
-    }
+    RunGuarded(handler, [this](std::string_view text) { ShowError(text); });
     RetryHandOversLater();
 }
 

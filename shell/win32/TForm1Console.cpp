@@ -1,4 +1,5 @@
 // TForm1 as the engine's operator console.
+#include "shell/IndicatorImage.h"
 #include "shell/win32/Panels.h"
 #include "shell/win32/TForm1.h"
 #include "shell/win32/WinText.h"
@@ -13,20 +14,6 @@ namespace {
 
 bool ValidSlot(int slot) {
     return slot >= 0 && slot < 4;
-}
-
-int IndicatorImage(IndicatorState state) {
-    switch (state) {
-    case IndicatorState::Master:
-        return 0;
-    case IndicatorState::Slave:
-        return 1;
-    case IndicatorState::NotConnected:
-        return 2;
-    case IndicatorState::PortNotOpen:
-        break;
-    }
-    return 3;
 }
 
 // The width of the longest line, so long result lines scroll sideways

@@ -2,7 +2,6 @@
 // configuration pages and the event-log page.
 #include "engine/ConfigurationSave.h"
 #include "engine/IniFile.h"
-#include "serial/Customport.h"
 #include "shell/ProgramIdentity.h"
 #include "shell/win32/TForm1.h"
 #include "shell/win32/WinText.h"
@@ -219,33 +218,12 @@ void TForm1::BitBtn1Click() {
         entered.RepWriteIndex = SelectedEntry(ui_.Rep_write);
         entered.HighPriority = Checked(ui_.Priority_set);
         entered.DelayAddIndex = SelectedEntry(ui_.Delay_add);
-
-        const BuiltRecord built = BuildCfgRecord(entered);
-        if (!built.Record) {
-            ShowError(built.Message);
-            return;
-        }
-        MarkParity = Checked(ui_.Mark1);
-
-        const Configuration& config = engine_->Config();
-        StoredSettings settings;
-        settings.Record = *built.Record;
-        settings.LineLeadUs = config.LineLeadUs;
-        settings.LineTailUs = config.LineTailUs;
-        settings.MarkParity = Checked(ui_.Mark1);
-        settings.EndJobOnFailure = Checked(ui_.Write_error_repeat);
-        settings.DataPath = Cp(TextOf(ui_.Path_data));
-        settings.BinaryOutput = Checked(ui_.Write_bin_output);
-        settings.WaitForDataMs = config.WaitForDataMs;
-        if (const auto failure = WriteConfigurationFile(engineOptions_.iniPath, settings)) {
-            ShowError(*failure);
-            return;
-        }
-        const MessageAnswer answer =
-            Ask(form_, {"Nastavená konfigurace bude použita až po restartu programu!\n"
-                        "Provést restart programu ihned?"_cp,
-                        "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo});
-        if (answer == MessageAnswer::Yes) {
+        entered.MarkParity = Checked(ui_.Mark1);
+        entered.EndJobOnFailure = Checked(ui_.Write_error_repeat);
+        entered.DataPath = Cp(TextOf(ui_.Path_data));
+        entered.BinaryOutput = Checked(ui_.Write_bin_output);
+        if (engine_->SaveConfiguration(entered)) {
+            // The restart: a close request, confirmed as any other.
             SendMessageW(form_, WM_CLOSE, 0, 0);
         }
     });

@@ -39,15 +39,19 @@ public:
 
     void ShowStartMessage(const MessageBox& box) override { win32::ShowMessageBox(nullptr, box); }
 
-    void Start() override {
+    bool Start() override {
         EngineOptions options;
         options.iniPath = iniPath_;
         options.startDirectory = CaptureStartDirectory();
         win32::WindowOptions windowOptions;
         windowOptions.lifeCycle = events_;
         form_ = std::make_unique<win32::TForm1>(std::move(options), std::move(windowOptions));
+        if (form_->GetEngine().SecondCopy()) {
+            return false;
+        }
         window_ = form_->Handle();
         form_->FormCreate();
+        return true;
     }
 
     void RunLoop() override {

@@ -2,6 +2,7 @@
 
 #include "engine/EventLog.h"
 #include "shell/DisplayCheck.h"
+#include "shell/Guarded.h"
 #include "shell/window/Application.h"
 #include "shell/window/MessageBoxes.h"
 #include "shell/window/QtText.h"
@@ -10,14 +11,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <exception>
 #include <iostream>
 #include <memory>
 
 namespace kelmora {
-
-using namespace kelmora::literals;
 
 namespace {
 
@@ -27,15 +25,12 @@ public:
     using QApplication::QApplication;
 
     bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            ShowMessageBox(nullptr, {error.what(), {}, MessageIcon::Error, MessageButtons::Ok});
-        } catch (...) {
-            ShowMessageBox(nullptr,
-                           {"Neočekávaná chyba"_cp, {}, MessageIcon::Error, MessageButtons::Ok});
-        }
-        return false;
+        bool handled = false;
+        RunGuarded([&] { handled = QApplication::notify(receiver, event); },
+                   [](std::string_view text) {
+                       ShowMessageBox(nullptr, {text, {}, MessageIcon::Error, MessageButtons::Ok});
+                   });
+        return handled;
     }
 };
 

@@ -21,20 +21,6 @@ QColor IndicatorColour(IndicatorState state) {
     return QColor(0xff, 0xff, 0xff);
 }
 
-int IndicatorImage(IndicatorState state) {
-    switch (state) {
-    case IndicatorState::Master:
-        return 0;
-    case IndicatorState::Slave:
-        return 1;
-    case IndicatorState::NotConnected:
-        return 2;
-    case IndicatorState::PortNotOpen:
-        break;
-    }
-    return 3;
-}
-
 IndicatorSquare::IndicatorSquare(QWidget* parent) : QWidget(parent) {}
 
 void IndicatorSquare::SetColour(const QColor& colour) {

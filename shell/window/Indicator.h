@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/Console.h"
+#include "shell/IndicatorImage.h"
 
 #include <QColor>
 #include <QWidget>
@@ -17,7 +18,6 @@ class QRectF;
 namespace kelmora {
 
 QColor IndicatorColour(IndicatorState state);
-int IndicatorImage(IndicatorState state); // its icon in ImageList3
 
 // The rounded square in the state's colour, drawn into `area`; the Win32
 // window's indicator pictures are rendered from this and the icons.

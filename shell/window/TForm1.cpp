@@ -1,6 +1,8 @@
 #include "shell/window/TForm1.h"
 
 #include "engine/ConfigurationSave.h"
+#include "shell/Guarded.h"
+#include "shell/ProgramIdentity.h"
 #include "shell/window/CommandFileDialog.h"
 #include "shell/window/DirectoryDialog.h"
 #include "shell/window/Icons.h"
@@ -54,12 +56,6 @@ constexpr int kRetryMs = 50;
 constexpr int kBusyWatchMs = 100;
 
 constexpr std::string_view kQuickCommands[4] = {"O00", "O11", "S", "Y"};
-
-// The compiler's "Mmm dd yyyy", with the day's padding blank dropped.
-QString BuildDate() {
-    QString date = QString::fromLatin1(__DATE__);
-    return date.replace(QStringLiteral("  "), QStringLiteral(" "));
-}
 
 // The event log as the page shows it: CR LF lines become the editor's lines.
 QString LogPageText(const std::string& bytes) {
@@ -265,13 +261,7 @@ void TForm1::WakeForHandOver() {
 
 template <typename Handler>
 void TForm1::Guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-    } catch (...) {
-        ShowError("Neočekávaná chyba"_cp);
-    }
+    RunGuarded(handler, [this](std::string_view text) { ShowError(text); });
     if (engine_ && engine_->HandOvers().HasPending() && !handOverRetry_->isActive()) {
         handOverRetry_->start();
     }
@@ -514,7 +504,7 @@ void TForm1::FillConfigurationPages() {
     ui_.Priority_set->setChecked(record.HighPriority != 0);
     ui_.Edit2->setText(QString::number(config.LineLeadUs));
     ui_.Edit3->setText(QString::number(config.LineTailUs));
-    ui_.Label26->setText(QStringLiteral("Datum vytvoření programu: ") + BuildDate());
+    ui_.Label26->setText(QtFromCp(BuildDateLabel()));
 }
 
 void TForm1::BitBtn1Click() {

@@ -14,6 +14,7 @@
 #include "shell/window/TForm1.h"
 #include "shell/window/TrayIcon.h"
 #include "sim/Simulator.h"
+#include "support/ScriptedAnswers.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -26,14 +27,6 @@
 
 namespace kelmora::testing {
 
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    MessageIcon icon;
-    MessageButtons buttons;
-    bool owned; // false: a box without owner window
-};
-
 struct ShownBalloon {
     QString title;
     QString text;
@@ -42,7 +35,7 @@ struct ShownBalloon {
 
 enum class Terminal { None, Slave };
 
-class WindowHarness {
+class WindowHarness : public ScriptedAnswers {
 public:
     explicit WindowHarness(Terminal terminal = Terminal::None,
                            const std::function<void(StoredSettings&)>& adjust = {}) {
@@ -97,17 +90,7 @@ public:
         WindowOptions options;
         options.trayAvailable = trayAvailable;
         options.dialogs.message = [this](QWidget* owner, const MessageBox& box) {
-            messages.push_back({std::string(box.text), std::string(box.caption), box.icon,
-                                box.buttons, owner != nullptr});
-            if (box.buttons == MessageButtons::Ok) {
-                return MessageAnswer::Ok;
-            }
-            if (replies.empty()) {
-                return MessageAnswer::No;
-            }
-            const MessageAnswer reply = replies.front();
-            replies.pop_front();
-            return reply;
+            return Answer(box, owner != nullptr);
         };
         options.dialogs.openCommandFile = [this](QWidget*) {
             ++commandFileDialogs;
@@ -137,15 +120,6 @@ public:
         return *form;
     }
 
-    // The messages with this text so far.
-    int CountMessages(std::string_view text) const {
-        int n = 0;
-        for (const auto& m : messages) {
-            n += m.text == text ? 1 : 0;
-        }
-        return n;
-    }
-
     std::vector<std::string> LogMessages() const {
         std::vector<std::string> out;
         const std::string log = read_file(join_path(Root(), "errorlog.txt")).value_or("");
@@ -165,8 +139,6 @@ public:
     QTemporaryDir dir;
     std::unique_ptr<sim::Simulator> simulator;
     std::unique_ptr<TForm1> form;
-    std::vector<ShownMessage> messages;
-    std::deque<MessageAnswer> replies; // answers to questions, in order; No when empty
     std::vector<ShownBalloon> balloons;
     std::optional<std::string> commandFile; // what OpenDialog1 gives
     int commandFileDialogs = 0;

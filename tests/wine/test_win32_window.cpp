@@ -4,7 +4,7 @@
 // the start without a port, the notification area (recorded: the null driver
 // has none) with and without a tray, the close confirmation, the save and its
 // restart question, the event-log page, Enter and the default button, the
-// indicators' pixels, and a download against tobrin-sim on COM1 (run by
+// indicators' pixels, and a download against tobrin-sim on COM3 (run by
 // with-sim.sh) into the result list, output.txt and the status bar.
 #include "engine/CfgRecord.h"
 #include "engine/IniFile.h"
@@ -15,6 +15,7 @@
 #include "shell/win32/WinText.h"
 #include "support/ControlTable.h"
 #include "support/LogMessages.h"
+#include "support/ScriptedAnswers.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
 
@@ -134,14 +135,6 @@ const std::vector<ControlRow>& Table() {
     return rows;
 }
 
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    MessageIcon icon;
-    MessageButtons buttons;
-    bool owned;
-};
-
 struct TrayCall {
     DWORD message;
     UINT flags;
@@ -150,16 +143,16 @@ struct TrayCall {
     std::wstring text;
 };
 
-// One window in a fresh directory: T1 at address 1 on COM1 (where
+// One window in a fresh directory: T1 at address 1 on COM3 (where
 // with-sim.sh keeps a terminal) or on a COM port nobody answers on, message
 // boxes answered here and recorded, the notification area recorded.
-class Win32Window : public ::testing::Test {
+class Win32Window : public ::testing::Test, public ScriptedAnswers {
 protected:
-    enum class Terminal { None, OnCom1 };
+    enum class Terminal { None, OnCom3 };
 
     void Configure(Terminal terminal) {
         std::filesystem::create_directories(dir.path() / "data");
-        const int com = terminal == Terminal::OnCom1 ? 0 : 9; // COM10 leads nowhere
+        const int com = terminal == Terminal::OnCom3 ? 2 : 9; // COM10 leads nowhere
         ASSERT_TRUE(WriteIni(Ini(), Data(), {{0, 1, com}}, {}));
     }
 
@@ -167,17 +160,7 @@ protected:
         Configure(terminal);
         win32::WindowOptions options;
         options.dialogs.message = [this](HWND owner, const MessageBox& box) {
-            messages.push_back({std::string(box.text), std::string(box.caption), box.icon,
-                                box.buttons, owner != nullptr});
-            if (box.buttons == MessageButtons::Ok) {
-                return MessageAnswer::Ok;
-            }
-            if (replies.empty()) {
-                return MessageAnswer::No;
-            }
-            const MessageAnswer reply = replies.front();
-            replies.pop_front();
-            return reply;
+            return Answer(box, owner != nullptr);
         };
         options.dialogs.openCommandFile = [](HWND) { return std::optional<std::string>(); };
         options.dialogs.chooseDirectory = [](HWND, const std::wstring&) {
@@ -225,8 +208,6 @@ protected:
 
     TempDir dir;
     std::unique_ptr<TForm1> form;
-    std::vector<ShownMessage> messages;
-    std::deque<MessageAnswer> replies; // answers to questions, in order; No when empty
     std::vector<TrayCall> tray_calls;
     int quits = 0;
     bool busyAtQuit = false;
@@ -413,7 +394,7 @@ TEST_F(Win32Window, IndicatorsPaintTheirStatesColour) {
 }
 
 TEST_F(Win32Window, WithoutANotificationAreaTheWindowShowsAndHidingMinimizes) {
-    TForm1& f = Start(Terminal::OnCom1, false);
+    TForm1& f = Start(Terminal::OnCom3, false);
     EXPECT_FALSE(f.TrayAvailable());
     EXPECT_TRUE(IsWindowVisible(f.Handle()));
     f.Hide_windowClick();
@@ -493,7 +474,7 @@ TEST_F(Win32Window, EventLogPageComesAndGoesWithItsTab) {
 }
 
 TEST_F(Win32Window, TheIconsDoubleClickShowsTheControlPage) {
-    TForm1& f = Start(Terminal::OnCom1);
+    TForm1& f = Start(Terminal::OnCom3);
     EXPECT_FALSE(IsWindowVisible(f.Handle())); // T1 answers: the window stays hidden
     f.SetActivePage(Page::Service);
     SendMessageW(f.Handle(), win32::kTrayMessage, 0, WM_LBUTTONDBLCLK);
@@ -505,7 +486,7 @@ TEST_F(Win32Window, TheIconsDoubleClickShowsTheControlPage) {
 }
 
 TEST_F(Win32Window, EnterSendsOnlyOnceTheCommandLineHasChanged) {
-    TForm1& f = Start(Terminal::OnCom1);
+    TForm1& f = Start(Terminal::OnCom3);
     MSG enter{f.Ui().Edit1, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     EXPECT_FALSE(f.PreTranslate(enter));
     SetWindowTextW(f.Ui().Edit1, L"S");
@@ -519,7 +500,7 @@ TEST_F(Win32Window, EnterSendsOnlyOnceTheCommandLineHasChanged) {
 }
 
 TEST_F(Win32Window, ADownloadFromTheWindowLandsEverywhere) {
-    TForm1& f = Start(Terminal::OnCom1);
+    TForm1& f = Start(Terminal::OnCom3);
     ASSERT_TRUE(f.TrayAvailable());
     ASSERT_EQ(Count(NIM_ADD), 1);
     SetWindowTextW(f.Ui().Edit1, L"P");
