@@ -18,6 +18,8 @@ void StatusBar::Create(HWND window, int id) {
     bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr);
+    note_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 0,
+                            0, 0, 0, bar_, nullptr, GetModuleHandleW(nullptr), nullptr);
     texts_ = {L"Status:", L"",        L"Načteno:", L"", L"Opakování Tx:", L"", L"Opakování Rx:",
               L"",        L"Příkazy", L"0/0",      L""};
 }
@@ -31,6 +33,11 @@ void StatusBar::Layout(int dpi) {
     }
     SendMessageW(bar_, SB_SETPARTS, kCount, reinterpret_cast<LPARAM>(edges.data()));
     SendMessageW(bar_, WM_SIZE, 0, 0);
+    SendMessageW(note_, WM_SETFONT, SendMessageW(bar_, WM_GETFONT, 0, 0), FALSE);
+    RECT bar{};
+    GetClientRect(bar_, &bar);
+    SetWindowPos(note_, HWND_TOP, edges[1] + Scale(2, dpi), Scale(2, dpi),
+                 bar.right - edges[1] - Scale(4, dpi), bar.bottom - Scale(4, dpi), SWP_NOACTIVATE);
     for (int i = 0; i < kCount; ++i) {
         SetText(i, texts_[i]);
     }
@@ -52,6 +59,25 @@ void StatusBar::SetText(int index, const std::wstring& text) {
 
 std::wstring StatusBar::Text(int index) const {
     return index >= 0 && index < kCount ? texts_[index] : std::wstring();
+}
+
+void StatusBar::ShowNote(const std::wstring& text, UINT_PTR timerId) {
+    SetWindowTextW(note_, text.c_str());
+    ShowWindow(note_, SW_SHOWNA);
+    SetTimer(GetParent(bar_), timerId, kNoteMs, nullptr);
+}
+
+void StatusBar::HideNote() {
+    ShowWindow(note_, SW_HIDE);
+}
+
+std::wstring StatusBar::Note() const {
+    if ((GetWindowLongPtrW(note_, GWL_STYLE) & WS_VISIBLE) == 0) { // the window may be hidden
+        return {};
+    }
+    wchar_t text[256] = L"";
+    GetWindowTextW(note_, text, 256);
+    return text;
 }
 
 int StatusBar::Height() const {

@@ -2,7 +2,8 @@
 // "Načteno:", "Opakování Tx:", "Opakování Rx:", "Příkazy") are right-aligned
 // without a frame, the value panels centred in a frame; the last one is
 // empty, left-aligned and frameless. Panels beyond the window's width are cut
-// at its edge.
+// at its edge. A note (why a button did nothing) covers the panels from the
+// third one on for a few seconds; the status pair stays readable.
 #pragma once
 
 #include "shell/win32/WinApi.h"
@@ -24,11 +25,19 @@ public:
     void SetText(int index, const std::wstring& text);
     std::wstring Text(int index) const;
 
+    // The note for kNoteMs; the window's timer `timerId` takes it away
+    // (HideNote).
+    void ShowNote(const std::wstring& text, UINT_PTR timerId);
+    void HideNote();
+    std::wstring Note() const;
+    static constexpr UINT kNoteMs = 4000;
+
     HWND Handle() const { return bar_; }
     int Height() const;
 
 private:
     HWND bar_ = nullptr;
+    HWND note_ = nullptr;
     std::array<std::wstring, kCount> texts_;
 };
 

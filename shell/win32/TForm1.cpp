@@ -34,6 +34,7 @@ constexpr UINT_PTR kRetryTimer = 3;
 constexpr UINT_PTR kQuitTimer = 4;
 constexpr UINT_PTR kBalloonTimer = 5;
 constexpr UINT_PTR kHelpTimer = 6;
+constexpr UINT_PTR kNoteTimer = 7;
 constexpr UINT kWatchdogMs = 10000;
 constexpr UINT kDisplayMs = 1000;
 // How often a hand-over held back by a running job, and a confirmed close
@@ -338,6 +339,20 @@ void TForm1::WakeForHandOver() {
     PostMessageW(form_, kHandOverMessage, 0, 0);
 }
 
+void TForm1::TellIgnored(bool takenUp) {
+    if (takenUp) {
+        return;
+    }
+    ShowNote(engine_->Busy() ? L"Probíhá jiná úloha, tlačítko nic nespustilo. Zkuste to po jejím "
+                               L"skončení."
+                             : L"Program právě kontroluje soubor požadavků, tlačítko nic "
+                               L"nespustilo. Zkuste to znovu.");
+}
+
+void TForm1::ShowNote(const std::wstring& text) {
+    statusBar_.ShowNote(text, kNoteTimer);
+}
+
 void TForm1::RetryHandOversLater() {
     if (engine_ != nullptr && engine_->HandOvers().HasPending() && !destroyed_) {
         SetTimer(form_, kRetryTimer, kRetryMs, nullptr);
@@ -551,6 +566,10 @@ void TForm1::OnTimer(UINT_PTR id) {
     case kHelpTimer:
         KillTimer(form_, kHelpTimer);
         hints_.HideHelp();
+        break;
+    case kNoteTimer:
+        KillTimer(form_, kNoteTimer);
+        statusBar_.HideNote();
         break;
     default:
         break;

@@ -150,6 +150,9 @@ private:
     MessageAnswer Ask(HWND owner, const MessageBox& box);
     HWND OwnerForMessages() const;
 
+    // Says why a button did nothing: a job runs, or the watcher is busy.
+    void TellIgnored(bool takenUp);
+    void ShowNote(const std::wstring& text);
     void RunHandOvers();
     // A hand-over held back by the handler that just ran runs shortly.
     void RetryHandOversLater();

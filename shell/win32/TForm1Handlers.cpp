@@ -73,8 +73,13 @@ void TForm1::Show_windowClick() {
 
 void TForm1::Hide_windowClick() {
     Guarded([this] {
-        // Without a notification area there is no way back from hidden.
-        ::ShowWindow(form_, trayAvailable_ ? SW_HIDE : SW_MINIMIZE);
+        if (trayAvailable_) {
+            ::ShowWindow(form_, SW_HIDE);
+            return;
+        }
+        // Nothing would bring a hidden window back: the window stays.
+        ShowWindow();
+        ShowNote(L"Bez oznamovací oblasti nelze program schovat, okno zůstává otevřené.");
     });
 }
 
@@ -117,34 +122,30 @@ bool TForm1::FormClose() {
 // --- jobs ---
 
 void TForm1::Button1Click() {
-    Guarded([this] {
-        if (!engine_->Busy()) {
-            engine_->Button1Click(Cp(TextOf(ui_.Edit1)));
-        }
-    });
+    Guarded([this] { TellIgnored(engine_->Button1Click(Cp(TextOf(ui_.Edit1)))); });
 }
 
 void TForm1::SpeedButtonClick(int index) {
     Guarded([this, index] {
-        if (index >= 0 && index < 4 && !engine_->Busy()) {
-            engine_->SendQuickCommand(kQuickCommands[index]);
+        if (index >= 0 && index < 4) {
+            TellIgnored(engine_->SendQuickCommand(kQuickCommands[index]));
         }
     });
 }
 
 void TForm1::Button33Click() {
     Guarded([this] {
-        engine_->Button33Click([this] {
+        TellIgnored(engine_->Button33Click([this] {
             ++eventDepth_;
             auto chosen = options_.dialogs.openCommandFile(form_);
             --eventDepth_;
             return chosen;
-        });
+        }));
     });
 }
 
 void TForm1::Button4Click() {
-    Guarded([this] { engine_->Button4Click(); });
+    Guarded([this] { TellIgnored(engine_->Button4Click()); });
 }
 
 void TForm1::TerminalIndicatorClick(int slot) {
