@@ -20,6 +20,24 @@ LRESULT FillBackground(HWND window, WPARAM dc) {
     return 1;
 }
 
+// WM_PAINT, or WM_PRINTCLIENT into the given context (the tests look at the
+// pixels that way): the background, then `draw` over the client area.
+template <typename Draw>
+LRESULT Paint(HWND window, UINT message, WPARAM w, Draw&& draw) {
+    PAINTSTRUCT paint{};
+    HDC dc = message == WM_PAINT ? BeginPaint(window, &paint) : reinterpret_cast<HDC>(w);
+    if (message == WM_PRINTCLIENT) {
+        SendMessageW(window, WM_ERASEBKGND, w, 0);
+    }
+    RECT area;
+    GetClientRect(window, &area);
+    draw(dc, area);
+    if (message == WM_PAINT) {
+        EndPaint(window, &paint);
+    }
+    return 0;
+}
+
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND:
@@ -56,22 +74,12 @@ LRESULT StatePictureProc(HWND window, UINT message, WPARAM w, LPARAM l, int firs
     case WM_ERASEBKGND:
         return FillBackground(window, w);
     case WM_PAINT:
-    case WM_PRINTCLIENT: {
-        PAINTSTRUCT paint{};
-        HDC dc = message == WM_PAINT ? BeginPaint(window, &paint) : reinterpret_cast<HDC>(w);
-        if (message == WM_PRINTCLIENT) {
-            SendMessageW(window, WM_ERASEBKGND, w, 0);
-        }
-        RECT area;
-        GetClientRect(window, &area);
-        const int size = std::min(area.right, area.bottom);
-        DrawPicture(dc, firstPicture + StateOf(window), (area.right - size) / 2,
-                    (area.bottom - size) / 2, size);
-        if (message == WM_PAINT) {
-            EndPaint(window, &paint);
-        }
-        return 0;
-    }
+    case WM_PRINTCLIENT:
+        return Paint(window, message, w, [&](HDC dc, const RECT& area) {
+            const int size = std::min(area.right, area.bottom);
+            DrawPicture(dc, firstPicture + StateOf(window), (area.right - size) / 2,
+                        (area.bottom - size) / 2, size);
+        });
     default:
         return DefWindowProcW(window, message, w, l);
     }
@@ -106,27 +114,18 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message != WM_PAINT && message != WM_PRINTCLIENT) {
         return DefWindowProcW(window, message, w, l);
     }
-    PAINTSTRUCT paint{};
-    HDC dc = message == WM_PAINT ? BeginPaint(window, &paint) : reinterpret_cast<HDC>(w);
-    if (message == WM_PRINTCLIENT) {
-        SendMessageW(window, WM_ERASEBKGND, w, 0);
-    }
-    RECT area;
-    GetClientRect(window, &area);
-    SIZE size{};
-    if (HBITMAP picture = AboutPicture(DpiOf(window), size)) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, picture);
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        SetStretchBltMode(dc, HALFTONE);
-        AlphaBlend(dc, 0, 0, area.right, area.bottom, source, 0, 0, size.cx, size.cy, blend);
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
-    if (message == WM_PAINT) {
-        EndPaint(window, &paint);
-    }
-    return 0;
+    return Paint(window, message, w, [&](HDC dc, const RECT& area) {
+        SIZE size{};
+        if (HBITMAP picture = AboutPicture(DpiOf(window), size)) {
+            HDC source = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(source, picture);
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            SetStretchBltMode(dc, HALFTONE);
+            AlphaBlend(dc, 0, 0, area.right, area.bottom, source, 0, 0, size.cx, size.cy, blend);
+            SelectObject(source, old);
+            DeleteDC(source);
+        }
+    });
 }
 
 void Register(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
