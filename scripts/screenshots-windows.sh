@@ -46,10 +46,14 @@ fi
 wine() { env LC_ALL=cs_CZ.UTF-8 wine "$@"; }
 
 # 300 persons: the download of the whole memory takes about four seconds.
-"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --link "$work/ttyCOM1" --trace "$work/trace1.txt" \
-    >"$work/sim1.out" 2>&1 &
+# A slow terminal's turnaround (40 ms): Wine with X on a loaded machine can
+# take longer than the default 10 ms to empty its input after a frame, which
+# then throws the acknowledgement away.
+"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --turnaround 40 \
+    --link "$work/ttyCOM1" --trace "$work/trace1.txt" >"$work/sim1.out" 2>&1 &
 pids+=($!)
-"$bin/tobrin-sim" --terminal 2:master --capacity 300 --link "$work/ttyCOM2" >"$work/sim2.out" 2>&1 &
+"$bin/tobrin-sim" --terminal 2:master --capacity 300 --turnaround 40 --link "$work/ttyCOM2" \
+    >"$work/sim2.out" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do
     [ -L "$work/ttyCOM1" ] && [ -L "$work/ttyCOM2" ] && break

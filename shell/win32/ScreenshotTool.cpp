@@ -208,15 +208,20 @@ int main() {
             // A second into the download, inside its serial waits: only the
             // screen is copied there; the file is written after the job.
             HBITMAP during = nullptr;
-            int busyTicks = 0;
-            Every(100, [&] {
-                if (form.GetEngine().Busy() && ++busyTicks == 10) {
-                    during = Capture(DesktopArea());
-                    return true;
-                }
-                return false;
-            });
-            form.Button1Click();
+            // A download that fails at once (Wine's serial timing on a loaded
+            // machine can lose the acknowledgement) is tried again.
+            for (int attempt = 0; attempt < 3 && during == nullptr; ++attempt) {
+                int busyTicks = 0;
+                Every(100, [&] {
+                    if (form.GetEngine().Busy() && ++busyTicks == 10) {
+                        during = Capture(DesktopArea());
+                        return true;
+                    }
+                    return !form.GetEngine().Busy() && busyTicks > 0;
+                });
+                form.Button1Click();
+                Settle(200);
+            }
             if (during != nullptr) {
                 Store(during, "6-stahovani");
             } else {
