@@ -46,9 +46,9 @@ fi
 wine() { env LC_ALL=cs_CZ.UTF-8 wine "$@"; }
 
 # 300 persons: the download of the whole memory takes about four seconds.
-# A slow terminal's turnaround (40 ms): Wine with X on a loaded machine can
-# take longer than the default 10 ms to empty its input after a frame, which
-# then throws the acknowledgement away.
+# A slow terminal's turnaround (40 ms): under Wine with X on a loaded
+# machine, the wait after a frame can take longer than the default 10 ms,
+# and the input emptied after it then loses the acknowledgement.
 "$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --turnaround 40 \
     --link "$work/ttyCOM1" --trace "$work/trace1.txt" >"$work/sim1.out" 2>&1 &
 pids+=($!)

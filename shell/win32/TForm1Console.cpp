@@ -33,9 +33,13 @@ void WidenFor(HWND list, const std::wstring& line) {
 
 } // namespace
 
+// What a job shows is painted at once: painted later, inside the serial
+// driver's wait after a frame, it could delay the emptying of the input past
+// the terminal's answer.
 void TForm1::ClearResults() {
     SendMessageW(ui_.Memo1, LB_RESETCONTENT, 0, 0);
     SendMessageW(ui_.Memo1, LB_SETHORIZONTALEXTENT, 0, 0);
+    UpdateWindow(ui_.Memo1);
 }
 
 void TForm1::AppendResult(std::string_view line) {
@@ -72,6 +76,7 @@ std::vector<std::string> TForm1::Results() const {
 
 void TForm1::SetStatusPanel(int index, std::string_view text) {
     statusBar_.SetText(index, Wide(text));
+    UpdateWindow(ui_.StatusBar1);
 }
 
 CursorShape TForm1::SetCursor(CursorShape shape) {
