@@ -12,7 +12,6 @@
 #include "platform/Path.h"
 #include "platform/Priority.h"
 #include "platform/TextLines.h"
-#include "serial/PortDriver.h"
 #include "terminal/ExecuteCommand.h"
 #include "terminal/Tobrin.h"
 

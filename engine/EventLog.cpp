@@ -11,9 +11,8 @@ std::string CaptureStartDirectory() {
     return current_directory();
 }
 
-EventLog::EventLog(std::string startDirectory, Clock clock)
-    : startDirectory_(std::move(startDirectory)), path_(join_path(startDirectory_, "errorlog.txt")),
-      clock_(std::move(clock)) {}
+EventLog::EventLog(const std::string& startDirectory, Clock clock)
+    : path_(join_path(startDirectory, "errorlog.txt")), clock_(std::move(clock)) {}
 
 std::string EventLog::FormatLine(const LocalTime& t, std::string_view message) {
     char stamp[40];

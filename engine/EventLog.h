@@ -20,14 +20,13 @@ class EventLog {
 public:
     using Clock = std::function<LocalTime()>;
 
-    explicit EventLog(std::string startDirectory, Clock clock = local_time_now);
+    explicit EventLog(const std::string& startDirectory, Clock clock = local_time_now);
 
     // Appends "dd/mm/yyyy hh:mm:ss - message" and CR LF. A line break inside
     // the message becomes CR LF too. A log that cannot be opened drops the
     // event silently: the log is itself the reporting channel.
     void LogEvent(std::string_view message) const;
 
-    const std::string& StartDirectory() const { return startDirectory_; }
     const std::string& Path() const { return path_; }
 
     // The whole log for the event-log page; nothing when it cannot be read.
@@ -39,7 +38,6 @@ public:
     static std::string FormatLine(const LocalTime& time, std::string_view message);
 
 private:
-    std::string startDirectory_;
     std::string path_;
     Clock clock_;
 };

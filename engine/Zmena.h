@@ -67,8 +67,6 @@ public:
     // Waits until the thread has ended.
     void Join();
 
-    const std::string& RequestPath() const { return requestPath_; }
-
 private:
     void Execute();
     bool WaitWhileSuspended();

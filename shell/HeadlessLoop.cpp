@@ -41,11 +41,6 @@ void HeadlessLoop::RequestStop() {
     wake_.notify_all();
 }
 
-bool HeadlessLoop::StopRequested() const {
-    std::lock_guard lock(mutex_);
-    return stop_;
-}
-
 void HeadlessLoop::EnableWatchdog(bool enabled) {
     std::lock_guard lock(mutex_);
     watchdogEnabled_ = enabled;

@@ -33,12 +33,10 @@ public:
     // Runs until RequestStop; hand-overs and timers on this thread.
     void Run();
 
-    bool StopRequested() const;
-
 private:
     Engine& engine_;
     std::function<void()> watchdogTick_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable wake_;
     bool woken_ = false;
     bool stop_ = false;

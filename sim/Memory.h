@@ -32,7 +32,6 @@ public:
     void clear();
 
     std::size_t capacity() const { return capacity_; }
-    std::size_t record_count() const { return count_; }
 
     // Main records followed by their halves, in memory order.
     std::vector<PersonRecord> records() const;

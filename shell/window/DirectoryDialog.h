@@ -31,8 +31,6 @@ public:
     DirectoryDialog(QWidget* owner, const QString& start, MessageAnswerer ask);
 
     QString Chosen() const { return chosen_; }
-    QLineEdit* PathEdit() const { return path_; }
-    QTreeView* Tree() const { return tree_; }
 
     void accept() override;
 

@@ -17,7 +17,6 @@ class Led : public QWidget {
 public:
     explicit Led(QWidget* parent = nullptr);
 
-    bool Lit() const { return lit_; }
     void SetLit(bool lit);
 
     QSize sizeHint() const override { return {20, 20}; }

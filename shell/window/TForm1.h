@@ -46,8 +46,6 @@ public:
     Indicator& IndicatorOf(int slot) const { return *indicators_[slot]; }
     QTimer* Timer1() const { return timer1_; }
     QTimer* Timer2() const { return timer2_; }
-    // Whether the desktop has a notification area now.
-    bool TrayAvailable() const;
     // A close has been confirmed; the main loop ends once no job runs.
     bool QuitRequested() const { return quitRequested_; }
     // The system asks the program to stop (SIGTERM, the session ends): it
@@ -154,6 +152,8 @@ private:
     void QuitWhenIdle();
     // A job in progress, or the watcher busy at this moment.
     bool ProgramBusy() const;
+    // Whether the desktop has a notification area now.
+    bool TrayAvailable() const;
     // A job button's press that the busy program ignored: a note in the
     // status bar and the busy cursor over the window until it is free.
     void TellIgnored(bool takenUp);

@@ -460,7 +460,7 @@ private slots:
         const MessageAnswerer ask = [](QWidget*, const MessageBox&) { return MessageAnswer::Ok; };
         for (const QString& typed : {start, start + QStringLiteral("/nový/adresář")}) {
             DirectoryDialog dialog(nullptr, typed, ask);
-            QTreeView* tree = dialog.Tree();
+            auto* tree = dialog.findChild<QTreeView*>();
             const auto* model = qobject_cast<QFileSystemModel*>(tree->model());
             // The model reads the directories on its own thread and sorts each
             // once read: look when every one above the start has been read.
@@ -481,7 +481,7 @@ private slots:
             }
             QTRY_VERIFY(
                 tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
-            QCOMPARE(dialog.PathEdit()->text(), QDir::toNativeSeparators(typed));
+            QCOMPARE(dialog.findChild<QLineEdit*>()->text(), QDir::toNativeSeparators(typed));
         }
         QCOMPARE(NearestDirectory(QString()), QDir::currentPath());
     }
