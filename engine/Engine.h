@@ -20,6 +20,7 @@
 #include "engine/TerminalHost.h"
 #include "engine/Terminals.h"
 #include "engine/Zmena.h"
+#include "platform/Files.h"
 #include "platform/SingleInstance.h"
 
 #include <functional>
@@ -31,19 +32,15 @@ namespace kelmora {
 
 class Console;
 
-// A request file younger than this is still being written (POSIX lets a file
-// be deleted under its writer; Windows' sharing rules refuse that).
-#ifdef _WIN32
-inline constexpr std::uint32_t kRequestSettleMs = 0;
-#else
+// A request file that changed within this time may still be being written,
+// where a file can be taken away from its writer (files_taken_while_written).
 inline constexpr std::uint32_t kRequestSettleMs = 250;
-#endif
 
 struct EngineOptions {
     std::string iniPath;
     std::string startDirectory;
     PortOpener opener = open_port;
-    WatcherTiming watcher{100, kRequestSettleMs};
+    WatcherTiming watcher{100, files_taken_while_written() ? kRequestSettleMs : 0};
     EventLog::Clock clock = local_time_now;
 };
 

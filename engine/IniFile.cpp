@@ -3,6 +3,7 @@
 #include "platform/Cp1250.h"
 #include "platform/FileAccess.h"
 #include "platform/Files.h"
+#include "platform/Path.h"
 
 namespace kelmora {
 
@@ -130,18 +131,6 @@ bool storable_names(std::string_view section, std::string_view key) {
         return false;
     }
     return key.front() != '[' && key.front() != ';' && key.front() != '#';
-}
-
-std::string directory_of(std::string_view path) {
-#ifdef _WIN32
-    const std::size_t cut = path.find_last_of("\\/:");
-#else
-    const std::size_t cut = path.find_last_of('/');
-#endif
-    if (cut == std::string_view::npos) {
-        return ".";
-    }
-    return std::string(path.substr(0, cut + 1));
 }
 
 } // namespace

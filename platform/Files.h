@@ -55,6 +55,11 @@ bool append_file(std::string_view path, std::string_view bytes);
 
 bool file_exists(std::string_view path);
 
+// Whether another program can take a file away (delete or rename it) while
+// its writer still has it open: POSIX lets it, and the rest of what the
+// writer writes is lost; Windows' sharing rules refuse it.
+bool files_taken_while_written();
+
 // Creates the directory and whatever is missing above it; true when the
 // directory is there afterwards.
 bool make_directories(std::string_view path);

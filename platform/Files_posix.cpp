@@ -168,6 +168,10 @@ bool file_exists(std::string_view path) {
     return stat(system_path(path).c_str(), &st) == 0;
 }
 
+bool files_taken_while_written() {
+    return true;
+}
+
 bool make_directories(std::string_view path) {
     const std::string system = system_path(path);
     for (std::size_t slash = system.find('/', 1); slash != std::string::npos;

@@ -154,6 +154,10 @@ bool rename_over(std::string_view from, std::string_view to) {
                        MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool files_taken_while_written() {
+    return false;
+}
+
 // A file-system search for exactly that path: anything that matches counts.
 bool file_exists(std::string_view path) {
     WIN32_FIND_DATAA data;

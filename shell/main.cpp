@@ -1,6 +1,5 @@
 // Program entry: the options, then the life cycle with a window or without.
 #include "Version.h"
-#include "platform/Cp1250.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Path.h"
 #include "shell/HeadlessProgram.h"
@@ -49,12 +48,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::optional<std::string> configFile = parsed.options.configFile;
-#ifndef _WIN32
-    // Paths from the command line are the system's UTF-8; inside, Windows-1250.
     if (configFile) {
-        configFile = cp1250_from_utf8(*configFile);
+        configFile = path_from_system(*configFile);
     }
-#endif
     ProgramLocations locations = ResolveProgramLocations(
         configFile, executable_path(), process_environment(), current_directory());
     EnterStartDirectory(locations);

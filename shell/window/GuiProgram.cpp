@@ -1,7 +1,7 @@
 #include "shell/window/GuiProgram.h"
 
 #include "engine/EventLog.h"
-#include "shell/DisplayCheck.h"
+#include "platform/DisplayCheck.h"
 #include "shell/Guarded.h"
 #include "shell/window/Application.h"
 #include "shell/window/MessageBoxes.h"
@@ -103,7 +103,7 @@ private:
 } // namespace
 
 std::optional<std::string> MissingDisplayForWindow() {
-    return MissingDisplay(ProcessDisplayEnvironment(WaylandPluginInstalled()));
+    return missing_display(process_display_environment(WaylandPluginInstalled()));
 }
 
 int RunWindowed(const std::string& iniPath, int& argc, char** argv, const LifeCycleEvents& events) {

@@ -1,5 +1,6 @@
 // Whether a window can be shown at all: started without a display, the
-// program says so and runs without a window instead of aborting.
+// program says so and runs without a window instead of aborting. Windows
+// always has its desktop; POSIX needs an X or Wayland display.
 #pragma once
 
 #include <functional>
@@ -15,11 +16,11 @@ struct DisplayEnvironment {
 };
 
 // The environment of this process.
-DisplayEnvironment ProcessDisplayEnvironment(bool waylandPlugin);
+DisplayEnvironment process_display_environment(bool waylandPlugin);
 
 // Nothing when a display is there; otherwise why there is none. A platform
 // chosen by QT_QPA_PLATFORM (offscreen, vnc...) counts as a display; an X
 // display on this machine needs its socket, a remote one is trusted.
-std::optional<std::string> MissingDisplay(const DisplayEnvironment& env);
+std::optional<std::string> missing_display(const DisplayEnvironment& env);
 
 } // namespace kelmora

@@ -1,13 +1,9 @@
-#include "shell/DisplayCheck.h"
-
-#include <cstdlib>
-#include <filesystem>
+#include "platform/DisplayCheck.h"
 
 namespace kelmora {
 
 namespace {
 
-#ifndef _WIN32
 // ":0", ":1.0", "unix:2" are displays on this machine, served by the socket
 // /tmp/.X11-unix/X<n>; "host:10.0" is a remote one.
 std::optional<std::string> LocalXSocket(const std::string& display) {
@@ -25,32 +21,10 @@ std::optional<std::string> LocalXSocket(const std::string& display) {
     }
     return "/tmp/.X11-unix/X" + number;
 }
-#endif
 
 } // namespace
 
-DisplayEnvironment ProcessDisplayEnvironment(bool waylandPlugin) {
-    DisplayEnvironment env;
-    env.variable = [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
-        if (value == nullptr || *value == '\0') {
-            return std::nullopt;
-        }
-        return std::string(value);
-    };
-    env.exists = [](const std::string& path) {
-        std::error_code ignored;
-        return std::filesystem::exists(path, ignored);
-    };
-    env.waylandPlugin = waylandPlugin;
-    return env;
-}
-
-std::optional<std::string> MissingDisplay(const DisplayEnvironment& env) {
-#ifdef _WIN32
-    (void)env;
-    return std::nullopt;
-#else
+std::optional<std::string> missing_display(const DisplayEnvironment& env) {
     if (env.variable("QT_QPA_PLATFORM")) {
         return std::nullopt;
     }
@@ -70,7 +44,6 @@ std::optional<std::string> MissingDisplay(const DisplayEnvironment& env) {
         return "no Qt platform plugin for the Wayland display " + *wayland;
     }
     return std::string("no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
-#endif
 }
 
 } // namespace kelmora

@@ -1,5 +1,5 @@
 // Whether the program can show its window, from the environment alone.
-#include "shell/DisplayCheck.h"
+#include "platform/DisplayCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST(DisplayCheck, TellsWhetherAWindowCanBeShown) {
         for (auto it = adjusted.variables.begin(); it != adjusted.variables.end();) {
             it = it->second.empty() ? adjusted.variables.erase(it) : std::next(it);
         }
-        const auto missing = MissingDisplay(EnvironmentOf(adjusted));
+        const auto missing = missing_display(EnvironmentOf(adjusted));
 #ifdef _WIN32
         // Windows has its desktop whatever these variables say.
         EXPECT_FALSE(missing.has_value()) << c.name;
