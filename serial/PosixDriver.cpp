@@ -2,8 +2,8 @@
 // table, opened exclusively, in raw mode, never blocking.
 #include "platform/Clock.h"
 #include "platform/Path.h"
+#include "serial/Backend.h"
 #include "serial/PortDevices.h"
-#include "serial/PortDriver.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -32,14 +32,9 @@ struct PosixPortData {
     int stop_bits = 1;
 };
 
-PosixPortData* data_of(PortRecord* port) {
-    return static_cast<PosixPortData*>(port->driver_data);
-}
+using namespace backend;
 
-int fail(PortRecord* port, int code) {
-    port->status = code;
-    return code;
-}
+constexpr auto data_of = &driver_data<PosixPortData>;
 
 // A device that hung up (a USB adapter pulled out, the far side of a pty
 // closed) answers EIO, or end of file; both mean the port is gone.
@@ -109,10 +104,6 @@ tcflag_t size_flag(int data_bits) {
     }
 }
 
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Raw mode: every byte passes unchanged both ways (no software flow control,
 // so 0x11 and 0x13 pass; no CR/LF translation, no signals, no echo, no parity
 // checking of received bytes); a read returns at once with what has arrived.
@@ -178,8 +169,8 @@ int posix_write_block(PortRecord* port, const std::uint8_t* data, std::uint32_t 
     if (ioctl(d->fd, TIOCOUTQ, &queued) != 0) {
         return fail(port, io_error());
     }
-    const auto used = static_cast<std::uint32_t>(queued < 0 ? 0 : queued);
-    const std::uint32_t room = used >= d->tx_queue_size ? 0 : d->tx_queue_size - used;
+    const std::uint32_t room =
+        queue_room(static_cast<std::uint32_t>(queued < 0 ? 0 : queued), d->tx_queue_size);
     const std::uint32_t m = n < room ? n : room;
     if (m > 0) {
         const ssize_t written = write(d->fd, data, m);
@@ -303,12 +294,7 @@ int posix_tx_used(PortRecord* port) {
 }
 
 int posix_tx_free(PortRecord* port) {
-    const int used = posix_tx_used(port);
-    if (used < 0) {
-        return used;
-    }
-    const auto size = static_cast<int>(data_of(port)->tx_queue_size);
-    return used >= size ? 0 : size - used;
+    return free_room(posix_tx_used(port), data_of(port)->tx_queue_size);
 }
 
 int posix_rx_used(PortRecord* port) {
@@ -324,12 +310,7 @@ int posix_rx_used(PortRecord* port) {
 }
 
 int posix_rx_free(PortRecord* port) {
-    const int used = posix_rx_used(port);
-    if (used < 0) {
-        return used;
-    }
-    const auto size = static_cast<int>(data_of(port)->rx_queue_size);
-    return used >= size ? 0 : size - used;
+    return free_room(posix_rx_used(port), data_of(port)->rx_queue_size);
 }
 
 int posix_clear_tx(PortRecord* port) {

@@ -2,7 +2,7 @@
 // overlapped I/O, reads that take only what has arrived, writes that only
 // queue, and ClearCommError keeping the tally of line errors.
 #include "platform/Clock.h"
-#include "serial/PortDriver.h"
+#include "serial/Backend.h"
 
 // clang-format off
 #include <windows.h>
@@ -45,18 +45,9 @@ struct Win32PortData {
     bool timer_period_raised = false;
 };
 
-Win32PortData* data_of(PortRecord* port) {
-    return static_cast<Win32PortData*>(port->driver_data);
-}
+using namespace backend;
 
-int fail(PortRecord* port, int code) {
-    port->status = code;
-    return code;
-}
-
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+constexpr auto data_of = &driver_data<Win32PortData>;
 
 // Queries the error flags and queue counts and adds the flags to the tally.
 bool query(Win32PortData* d, COMSTAT& stat) {
@@ -135,7 +126,7 @@ int win_write_block(PortRecord* port, const std::uint8_t* data, std::uint32_t n)
     if (!query(d, stat)) {
         return fail(port, map_system_error());
     }
-    const DWORD room = stat.cbOutQue >= d->tx_queue_size ? 0 : d->tx_queue_size - stat.cbOutQue;
+    const DWORD room = queue_room(stat.cbOutQue, d->tx_queue_size);
     const DWORD m = n < room ? n : room;
     if (m > 0) {
         PendingWrite* slot = free_write_slot(d);
@@ -257,12 +248,7 @@ int win_tx_used(PortRecord* port) {
 }
 
 int win_tx_free(PortRecord* port) {
-    const int used = win_tx_used(port);
-    if (used < 0) {
-        return used;
-    }
-    const auto size = static_cast<int>(data_of(port)->tx_queue_size);
-    return used >= size ? 0 : size - used;
+    return free_room(win_tx_used(port), data_of(port)->tx_queue_size);
 }
 
 int win_rx_used(PortRecord* port) {
@@ -274,12 +260,7 @@ int win_rx_used(PortRecord* port) {
 }
 
 int win_rx_free(PortRecord* port) {
-    const int used = win_rx_used(port);
-    if (used < 0) {
-        return used;
-    }
-    const auto size = static_cast<int>(data_of(port)->rx_queue_size);
-    return used >= size ? 0 : size - used;
+    return free_room(win_rx_used(port), data_of(port)->rx_queue_size);
 }
 
 int win_clear_tx(PortRecord* port) {
