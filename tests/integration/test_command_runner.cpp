@@ -12,9 +12,9 @@
 #include "platform/TextLines.h"
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
-#include "support/FarSide.h"
 #include "support/LogMessages.h"
 #include "support/RecordingConsole.h"
+#include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
 #include "support/WaitUntil.h"
 
@@ -90,7 +90,7 @@ protected:
 
     TempDir dir;
     PtyPair pty;
-    FarSide far{pty};
+    ScriptedTerminal far{pty};
     RecordingConsole console;
     Configuration config;
     EventLog log{dir.str(), [] { return LocalTime{2013, 3, 7, 4, 9, 5, 3}; }};

@@ -7,9 +7,9 @@
 #include "platform/Path.h"
 #include "platform/TextLines.h"
 #include "serial/PortDevices.h"
-#include "support/FarSide.h"
 #include "support/LogMessages.h"
 #include "support/RecordingConsole.h"
+#include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
 #include "support/WaitUntil.h"
@@ -69,7 +69,7 @@ protected:
 
     TempDir dir;
     PtyPair pty;
-    FarSide far{pty};
+    ScriptedTerminal far{pty};
     RecordingConsole console;
     std::unique_ptr<Engine> engine;
 };

@@ -9,8 +9,8 @@
 #include "platform/TextLines.h"
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
-#include "support/FarSide.h"
 #include "support/LogMessages.h"
+#include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
 #include "support/WaitUntil.h"
@@ -233,7 +233,7 @@ TEST_F(Headless, ADamagedConfigurationServesFromItsDefaultsAndStops) {
 TEST_F(Headless, ANegativeWaitForDataIsKeptFinite) {
     // The terminal acknowledges P and sends nothing more.
     PtyPair pty;
-    FarSide far(pty);
+    ScriptedTerminal far(pty);
     far.Script({{{0x06}}, {{0x06}}});
     ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, pty.path()}}));
     ASSERT_TRUE(WriteIniValue(dir.file("kelmora.ini"), "Konfigurace", "Cekani_na_data", "-1"));

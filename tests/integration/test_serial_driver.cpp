@@ -1,5 +1,5 @@
 // The port driver and TSer_Port over a real line, with the test playing the
-// far end (support/FarEnd.h): the POSIX backend over a pseudo-terminal, and
+// far end (support/LinePeer.h): the POSIX backend over a pseudo-terminal, and
 // the Win32 backend under Wine over two COM ports wired to each other. The
 // device table, the open, the line settings, the timed operations, and a far
 // side that hangs up.
@@ -11,7 +11,7 @@
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
 #include "serial/PortDriver.h"
-#include "support/FarEnd.h"
+#include "support/LinePeer.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@
 #endif
 
 using namespace kelmora;
-using kelmora::testing::FarEnd;
+using kelmora::testing::LinePeer;
 
 namespace {
 
@@ -55,7 +55,7 @@ protected:
         return open_port(kCom, baud, parity, data_bits, stop_bits);
     }
 
-    FarEnd peer{kCom};
+    LinePeer peer{kCom};
 };
 
 // Bytes sent by the far end reach the port's queue a moment later.
@@ -89,7 +89,7 @@ std::string dump_of(PortRecord* port) {
 // The far end, run from the idle hook of a timed write: it reads what has
 // arrived, so room frees as the write goes on.
 struct Reader {
-    FarEnd* peer = nullptr;
+    LinePeer* peer = nullptr;
     std::vector<std::uint8_t> received;
     int hook_calls = 0;
 };

@@ -8,9 +8,9 @@
 #include "platform/TextLines.h"
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
-#include "support/FarSide.h"
 #include "support/LogMessages.h"
 #include "support/RecordingConsole.h"
+#include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +48,7 @@ protected:
 
     TempDir dir;
     PtyPair pty;
-    FarSide far{pty};
+    ScriptedTerminal far{pty};
     RecordingConsole console;
     Configuration config;
     EventLog log{dir.str()};
@@ -153,7 +153,7 @@ TEST_F(Tables, APulledAdapterIsUsedAgainOncePluggedBackBehindItsLink) {
     const std::size_t atStart = Logged().size();
     {
         PtyPair adapter;
-        FarSide terminal(adapter);
+        ScriptedTerminal terminal(adapter);
         terminal.Script({{kAckByte}, {kAckByte}});
         plugIn(adapter);
         terminals->RetestTerminals();
@@ -175,7 +175,7 @@ TEST_F(Tables, APulledAdapterIsUsedAgainOncePluggedBackBehindItsLink) {
     EXPECT_EQ(Logged().back(), "COM12 nepracuje (chyba -14)");
 
     PtyPair adapter;
-    FarSide terminal(adapter);
+    ScriptedTerminal terminal(adapter);
     terminal.Script({{kAckByte}});
     plugIn(adapter);
     terminals->RetestTerminals();

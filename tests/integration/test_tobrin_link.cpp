@@ -4,8 +4,8 @@
 #include "platform/Files.h"
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
-#include "support/FarSide.h"
 #include "support/RecordingHost.h"
+#include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
 #include "terminal/ExecuteCommand.h"
 #include "terminal/Tobrin.h"
@@ -65,7 +65,7 @@ protected:
     }
 
     PtyPair pty;
-    FarSide far{pty};
+    ScriptedTerminal far{pty};
     RecordingHost host;
     std::unique_ptr<TSer_Port> line;
     std::unique_ptr<TTobrin> terminal;
@@ -154,7 +154,7 @@ TEST_F(Link, MasterThatStopsPollingAfterOBecomesSlaveWithoutAProbe) {
 
 TEST_F(Link, LineThatDidNotOpenKeepsItsTerminalsAbsentAndSilent) {
     PtyPair other;
-    FarSide otherFar(other);
+    ScriptedTerminal otherFar(other);
     set_port_device(kCom + 1, other.path());
     TSer_Port refused(kCom + 1, 115201); // a speed the driver refuses
     ASSERT_FALSE(refused.IsOpen);

@@ -1,3 +1,5 @@
+// The watcher (THlidac): the request file taken on the main thread once it
+// has settled, the re-test, suspend, terminate and stop.
 #include "engine/HandOver.h"
 #include "engine/Zmena.h"
 #include "platform/Clock.h"
@@ -58,36 +60,6 @@ struct WatcherFixture : ::testing::Test {
 };
 
 } // namespace
-
-TEST(HandOver, CallWaitsForTheMainThreadAndPassesErrorsBack) {
-    HandOver handOver;
-    std::atomic<int> woken{0};
-    handOver.SetWake([&] { ++woken; });
-    std::atomic<int> finished{0};
-    std::thread caller([&] {
-        EXPECT_TRUE(handOver.Call([] {}));
-        ++finished;
-        EXPECT_THROW(handOver.Call([] { throw std::runtime_error("x"); }), std::runtime_error);
-        ++finished;
-    });
-    ASSERT_TRUE(PumpUntil(handOver, [&] { return finished == 2; }));
-    caller.join();
-    EXPECT_EQ(woken, 2);
-}
-
-TEST(HandOver, DroppedWorkReleasesTheCallerWithoutRunning) {
-    HandOver handOver;
-    std::atomic<bool> result{true};
-    std::thread caller(
-        [&] { result = handOver.Call([] { ADD_FAILURE() << "dropped work ran"; }); });
-    while (!handOver.HasPending()) {
-        sleep_ms(1);
-    }
-    handOver.DropPending();
-    caller.join();
-    EXPECT_FALSE(result);
-    EXPECT_EQ(handOver.RunPending(), 0);
-}
 
 TEST_F(WatcherFixture, TakesTheRequestFileOnTheMainThreadAndRetestsLater) {
     auto watcher = Start();

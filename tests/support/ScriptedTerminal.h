@@ -1,4 +1,4 @@
-// The terminal's side of a pty, scripted by a test: it can poll like a
+// A scripted terminal on the far side of a pty (ScriptedTerminal): it can poll like a
 // MASTER, collects the frames Kelmora sends, and answers each with the next
 // scripted reply. Exact bytes, where the simulator plays a well-behaved
 // terminal.
@@ -24,17 +24,17 @@ struct Reply {
     int hangUpAfterMs = -1;   // then, this long after, the device is gone
 };
 
-class FarSide {
+class ScriptedTerminal {
 public:
     static constexpr std::uint32_t kTurnaroundMs = 10;
 
-    explicit FarSide(PtyPair& pty) : pty_(pty), thread_([this] { Run(); }) {}
-    ~FarSide() {
+    explicit ScriptedTerminal(PtyPair& pty) : pty_(pty), thread_([this] { Run(); }) {}
+    ~ScriptedTerminal() {
         stop_ = true;
         thread_.join();
     }
-    FarSide(const FarSide&) = delete;
-    FarSide& operator=(const FarSide&) = delete;
+    ScriptedTerminal(const ScriptedTerminal&) = delete;
+    ScriptedTerminal& operator=(const ScriptedTerminal&) = delete;
 
     void PollEvery(std::uint32_t ms) { pollMs_ = ms; }
     void Script(std::vector<Reply> replies) {

@@ -1,5 +1,6 @@
-// The far end of a test serial line: the test plays the device on the other
-// side of the cable, while the port under test goes through the driver.
+// A raw peer on a test serial line (LinePeer): the test plays the device on
+// the other side of the cable byte for byte, while the port under test goes
+// through the driver.
 //
 // POSIX: a pseudo-terminal; the port's COM index is pointed at its slave
 // through the device table.
@@ -33,10 +34,10 @@ namespace kelmora::testing {
 
 #ifdef _WIN32
 
-class FarEnd {
+class LinePeer {
 public:
     // The far end of the line whose near end is COM<port_index+1>.
-    explicit FarEnd(std::int32_t port_index) {
+    explicit LinePeer(std::int32_t port_index) {
         char name[32];
         std::snprintf(name, sizeof name, "\\\\.\\COM%d", static_cast<int>(port_index) + 2);
         handle_ =
@@ -67,9 +68,9 @@ public:
         SetCommTimeouts(handle_, &timeouts);
         take_available();
     }
-    ~FarEnd() { hang_up(); }
-    FarEnd(const FarEnd&) = delete;
-    FarEnd& operator=(const FarEnd&) = delete;
+    ~LinePeer() { hang_up(); }
+    LinePeer(const LinePeer&) = delete;
+    LinePeer& operator=(const LinePeer&) = delete;
 
     // Nothing to do: null-modem's links already stand for the near end.
     bool attach(std::int32_t) { return handle_ != INVALID_HANDLE_VALUE; }
@@ -139,9 +140,9 @@ private:
 
 #else
 
-class FarEnd {
+class LinePeer {
 public:
-    explicit FarEnd(std::int32_t) {}
+    explicit LinePeer(std::int32_t) {}
 
     // Points the COM index at this line's device.
     bool attach(std::int32_t port_index) { return set_port_device(port_index, pty_.path()); }

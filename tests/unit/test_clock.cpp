@@ -1,0 +1,20 @@
+// The millisecond tick, sleep and the microsecond busy wait.
+#include "platform/Clock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+using namespace kelmora;
+
+TEST(Clock, BusyWaitNeverReturnsEarly) {
+    for (const std::int64_t us : {0, 50, 2000}) {
+        const std::int64_t start = hires_counter();
+        busy_wait_us(us);
+        const std::int64_t waited = (hires_counter() - start) * 1'000'000 / hires_frequency();
+        EXPECT_GE(waited, us);
+    }
+    const std::uint32_t t0 = tick_ms();
+    sleep_ms(20);
+    EXPECT_GE(elapsed_ms(t0), 20u);
+}
