@@ -2,22 +2,15 @@
 // that cannot be written.
 #include "engine/EventLog.h"
 #include "platform/Files.h"
+#include "support/FixedLog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using namespace kelmora;
+using kelmora::testing::FixedLog;
+using kelmora::testing::kMarch7;
 using kelmora::testing::TempDir;
-
-namespace {
-
-const LocalTime kMarch7 = {2013, 3, 7, 4, 9, 5, 3};
-
-EventLog FixedLog(const TempDir& dir) {
-    return EventLog(dir.str(), [] { return kMarch7; });
-}
-
-} // namespace
 
 TEST(EventLog, LineFormatAndCrLfEnds) {
     EXPECT_EQ(EventLog::FormatLine(kMarch7, "Start programu"),

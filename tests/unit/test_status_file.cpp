@@ -4,24 +4,16 @@
 #include "engine/StatusFile.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "support/FixedLog.h"
 #include "support/RecordingConsole.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using namespace kelmora;
+using kelmora::testing::FixedLog;
 using kelmora::testing::RecordingConsole;
 using kelmora::testing::TempDir;
-
-namespace {
-
-const LocalTime kMarch7 = {2013, 3, 7, 4, 9, 5, 3};
-
-EventLog FixedLog(const TempDir& dir) {
-    return EventLog(dir.str(), [] { return kMarch7; });
-}
-
-} // namespace
 
 TEST(StatusFile, ReportStatusLogsShowsThenWritesOnlyTheLastPair) {
     TempDir dir;
