@@ -17,7 +17,7 @@ GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages the build, the tests and the tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev qt6-translations-l10n g++-mingw-w64-x86-64 \
-            dpkg-dev lintian shellcheck systemd wixl msitools
+            dpkg-dev file lintian shellcheck systemd wixl msitools
 # And what the Windows tests add: Wine (64-bit only) and the locale data for
 # its Windows-1250 code page. Installed by test-windows, not by deps.
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
@@ -54,10 +54,10 @@ test-native:
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Cross-builds the Windows program (mingw-w64, static) into build/windows/bin:
+# Cross-builds the Windows programs (mingw-w64, static) into build/windows/bin:
 # kelmora.exe with its Win32 window, whose pictures the native
-# kelmora-pictures renders (built here first); test-windows builds and runs
-# its tests.
+# kelmora-pictures renders (built here first), and tobrin-sim.exe;
+# test-windows builds and runs their tests.
 # PICTURE_BUILD: the native build whose tool it takes (make test: the test build's).
 PICTURE_TOOL = -DKELMORA_PICTURE_TOOL=$(CURDIR)/$(1)/bin/kelmora-pictures
 PICTURE_BUILD ?= $(BUILD)

@@ -247,7 +247,7 @@ void LineEngine::on_own_frame(std::size_t index, const ParsedItem& item) {
     std::string block = *reply.block;
     if (s.faults.cut_block()) {
         const auto cut = static_cast<std::size_t>(std::max(0, s.faults.faults().cut_bytes));
-        block.resize(block.size() - std::min(cut, block.size()));
+        block.erase(block.size() - std::min(cut, block.size()));
     }
     const bool empty = block.empty();
     send(index, TxKind::Block, std::move(block), answer_at, turnaround_);

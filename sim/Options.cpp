@@ -1,7 +1,7 @@
 #include "sim/Options.h"
 
 #include "platform/LocalTime.h"
-#include "sim/Line.h"
+#include "platform/RawLine.h"
 #include "sim/SeedRecords.h"
 
 #include <charconv>
@@ -165,7 +165,7 @@ std::vector<Option> option_table(CommandLine& result, Pending& p) {
         {"--baud", true,
          [&](const std::string& name, const std::string& value) {
              const auto v = whole_number(value);
-             if (!v || !supported_baud(static_cast<int>(*v))) {
+             if (!v || !RawLine::supported_baud(static_cast<int>(*v))) {
                  return name + " wants one of 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, " +
                         "57600, 115200, not '" + value + "'";
              }
@@ -419,15 +419,19 @@ std::string usage_text() {
     return R"(Usage: tobrin-sim [OPTION]...
 Plays Tobrin meal terminals on one serial line, for Kelmora to talk to.
 Opens a new pseudo-terminal and prints the path of its slave side (the port
-to give Kelmora), or serves a real serial device. Runs until SIGINT or SIGTERM.
-Options take their value as --option VALUE or --option=VALUE.
+to give Kelmora), or serves a real serial device. On Windows, which has no
+pseudo-terminals, it serves a COM port (--device COM2): join it to Kelmora's
+port with a null-modem cable or a virtual COM pair. Runs until Ctrl+C (SIGINT
+or SIGTERM). Options take their value as --option VALUE or --option=VALUE.
 
 Line:
   --terminal ADDR:MODE    a terminal on the line: address 0 to 255, mode master
                           or slave; repeat for more terminals (default 1:slave)
   --device PATH           serve this serial device instead of a pseudo-terminal
+                          (on Windows a COM port such as COM2: required there)
   --link PATH             also make PATH a symbolic link to the pseudo-terminal
-                          (replaces an older link there, never another file)
+                          (replaces an older link there, never another file;
+                          not on Windows)
   --baud N                line speed: 300, 600, 1200, 2400, 4800, 9600, 19200,
                           38400, 57600 or 115200 (default 19200)
   --mark                  mark parity: 11 bits a byte instead of 10

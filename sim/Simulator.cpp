@@ -1,15 +1,9 @@
 #include "sim/Simulator.h"
 
-#include "sim/Line.h"
+#include "platform/RawLine.h"
 #include "sim/Trace.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 
 namespace kelmora::sim {
@@ -32,7 +26,7 @@ std::string check_options(const SimOptions& options) {
         return "no terminal on the line";
     }
     const LineTiming& t = options.timing;
-    if (!supported_baud(t.baud)) {
+    if (!RawLine::supported_baud(t.baud)) {
         return "line speed " + std::to_string(t.baud) + " is not supported";
     }
     if (t.turnaround_ms < 0 || t.poll_period_ms <= 0 || t.listen_ms < 0 || t.clear_ms < 0) {
@@ -77,15 +71,12 @@ StartResult Simulator::start() {
         }
         engine->set_trace([file = trace.get()](const TraceEntry& entry) { file->write(entry); });
     }
-    std::unique_ptr<Line> line =
-        options_.device.empty()
-            ? Line::open_pty(options_.link, error)
-            : Line::open_device(options_.device, options_.timing.baud, options_.timing.mark, error);
+    std::unique_ptr<RawLine> line =
+        options_.device.empty() ? RawLine::open_pty(options_.link, error)
+                                : RawLine::open_device(options_.device, options_.timing.baud,
+                                                       options_.timing.mark, error);
     if (!line) {
         return {{}, error};
-    }
-    if (pipe2(wake_pipe_, O_NONBLOCK | O_CLOEXEC) != 0) {
-        return {{}, std::string("cannot make a wake-up pipe: ") + std::strerror(errno)};
     }
     engine_ = std::move(engine);
     trace_ = std::move(trace);
@@ -98,19 +89,16 @@ StartResult Simulator::start() {
 
 void Simulator::stop() {
     stop_requested_ = true;
-    if (thread_.joinable()) {
+    {
+        std::lock_guard lock(mutex_);
         wake();
+    }
+    if (thread_.joinable()) {
         thread_.join();
     }
     std::lock_guard lock(mutex_);
     line_.reset();
     trace_.reset();
-    for (int& fd : wake_pipe_) {
-        if (fd >= 0) {
-            close(fd);
-            fd = -1;
-        }
-    }
     running_ = false;
 }
 
@@ -154,10 +142,10 @@ bool Simulator::set_faults(int address, const Faults& faults) {
     return true;
 }
 
+// Called with the mutex held.
 void Simulator::wake() {
-    if (wake_pipe_[1] >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] const auto n = write(wake_pipe_[1], &byte, 1);
+    if (line_) {
+        line_->wake();
     }
 }
 
@@ -175,15 +163,14 @@ void Simulator::flush_output(Clock::time_point now) {
         }
         const std::size_t size = due.size();
         std::size_t written = 0;
-        const Line::Status status = line_->write_some(due, written);
-        const int write_errno = errno;
+        const RawLine::Status status = line_->write_some(due, written);
         engine_->commit(written, now);
-        if (status == Line::Status::Hangup) {
+        if (status == RawLine::Status::Hangup) {
             hung_up_ = true;
             continue;
         }
-        if (status == Line::Status::Failed) {
-            failure_ = std::string("writing to the line failed: ") + std::strerror(write_errno);
+        if (status == RawLine::Status::Failed) {
+            failure_ = "writing to the line failed: " + line_->error();
             stop_requested_ = true;
             return;
         }
@@ -220,55 +207,35 @@ void Simulator::serve() {
         if (hung_up_) {
             wait = std::min<nanoseconds>(wait.value_or(kHangupRecheck), kHangupRecheck);
         }
-        timespec ts{};
-        if (wait) {
-            ts.tv_sec = static_cast<time_t>(wait->count() / 1'000'000'000);
-            ts.tv_nsec = static_cast<long>(wait->count() % 1'000'000'000);
-        }
-        const short line_events = static_cast<short>(POLLIN | (output_blocked_ ? POLLOUT : 0));
-        pollfd fds[2] = {{wake_pipe_[0], POLLIN, 0}, {line_->fd(), line_events, 0}};
-        const nfds_t count = hung_up_ ? 1 : 2;
-        if (ppoll(fds, count, wait ? &ts : nullptr, nullptr) < 0 && errno != EINTR) {
+        RawLine::Ready ready;
+        if (line_->wait(wait, output_blocked_, !hung_up_, ready) == RawLine::Status::Failed) {
             std::lock_guard lock(mutex_);
-            failure_ = std::string("waiting for the line failed: ") + std::strerror(errno);
+            failure_ = "waiting for the line failed: " + line_->error();
             break;
-        }
-        if (fds[0].revents & POLLIN) {
-            char drain[64];
-            while (read(wake_pipe_[0], drain, sizeof drain) > 0) {
-            }
         }
         if (hung_up_) {
             // Has someone opened the other side again?
-            pollfd probe{line_->fd(), POLLIN, 0};
-            if (poll(&probe, 1, 0) < 0 || (probe.revents & POLLHUP)) {
+            if (line_->hung_up()) {
                 continue;
             }
             hung_up_ = false;
-            fds[1].revents = probe.revents;
+            ready.input = true;
         }
-        if (fds[1].revents & POLLOUT) {
+        if (ready.room) {
             output_blocked_ = false;
         }
-        if (fds[1].revents & POLLNVAL) {
-            std::lock_guard lock(mutex_);
-            failure_ = "the line was closed under the simulator";
-            break;
-        }
-        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+        if (ready.input) {
             std::string data;
-            const Line::Status status = line_->read_available(data);
-            const int read_errno = errno;
+            const RawLine::Status status = line_->read_available(data);
             std::lock_guard lock(mutex_);
             if (!data.empty()) {
                 engine_->receive(data, Clock::now());
             }
-            if (status == Line::Status::Hangup) {
+            if (status == RawLine::Status::Hangup) {
                 hung_up_ = true;
                 output_blocked_ = false;
-            } else if (status == Line::Status::Failed) {
-                failure_ =
-                    std::string("reading from the line failed: ") + std::strerror(read_errno);
+            } else if (status == RawLine::Status::Failed) {
+                failure_ = "reading from the line failed: " + line_->error();
                 break;
             }
         }

@@ -31,6 +31,10 @@
 #include <thread>
 #include <vector>
 
+namespace kelmora {
+class RawLine;
+}
+
 namespace kelmora::sim {
 
 struct SimOptions {
@@ -48,7 +52,6 @@ struct StartResult {
     bool ok() const { return error.empty(); }
 };
 
-class Line;
 class TraceFile;
 
 class Simulator {
@@ -75,18 +78,17 @@ public:
 private:
     void serve();
     void flush_output(std::chrono::steady_clock::time_point now);
-    void wake();
+    void wake(); // with the mutex held
 
     SimOptions options_;
     mutable std::mutex mutex_;
     std::unique_ptr<LineEngine> engine_;
-    std::unique_ptr<Line> line_;
+    std::unique_ptr<RawLine> line_;
     std::unique_ptr<TraceFile> trace_;
     std::thread thread_;
     std::atomic<bool> stop_requested_{false};
     std::atomic<bool> running_{false};
     std::string failure_;
-    int wake_pipe_[2] = {-1, -1};
     bool hung_up_ = false;        // serving thread only
     bool output_blocked_ = false; // serving thread only
 };

@@ -1,15 +1,25 @@
-// tobrin-sim: Tobrin meal terminals on a pseudo-terminal or a serial device.
-// Prints the path Kelmora should open, then serves the line until SIGINT or
-// SIGTERM.
+// tobrin-sim: Tobrin meal terminals on a pseudo-terminal or a serial device
+// (on Windows a COM port). Prints the path Kelmora should open, then serves
+// the line until the system asks it to stop (SIGINT or SIGTERM; Ctrl+C or
+// the console's close on Windows).
 #include "Version.h"
+#include "platform/Clock.h"
+#include "platform/StopSignal.h"
 #include "sim/Options.h"
 #include "sim/Simulator.h"
 
-#include <csignal>
+#include <atomic>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Set by the stop-signal thread; nothing to destroy, so a late signal while
+// the program ends touches nothing that has gone.
+std::atomic<bool> stop_asked{false};
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace kelmora::sim;
@@ -30,13 +40,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // The signals are taken here with sigtimedwait; blocking them first keeps
-    // them away from the serving thread, which inherits this mask.
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGINT);
-    sigaddset(&stop_signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    // Taken before the serving thread starts, which must not see the signals.
+    kelmora::on_stop_signal([] { stop_asked = true; });
 
     Simulator simulator(std::move(command_line.options));
     const StartResult started = simulator.start();
@@ -47,14 +52,13 @@ int main(int argc, char** argv) {
     std::printf("%s\n", started.path.c_str());
     std::fflush(stdout);
 
-    const timespec check{0, 200'000'000};
-    while (simulator.running()) {
-        if (sigtimedwait(&stop_signals, nullptr, &check) > 0) {
-            break;
-        }
+    // A failure of the line ends the serving thread without a signal.
+    while (!stop_asked && simulator.running()) {
+        kelmora::sleep_ms(50);
     }
     const std::string failure = simulator.failure();
     simulator.stop();
+    kelmora::stop_signal_done();
     if (!failure.empty()) {
         std::fprintf(stderr, "tobrin-sim: %s\n", failure.c_str());
         return 1;

@@ -35,6 +35,14 @@ contents)
         usr/share/man/man1/kelmora.1.gz usr/share/man/man1/tobrin-sim.1.gz; do
         [ -e "$root/$f" ] || fail "the package has no /$f"
     done
+    # The menu's icon at the hicolor theme's sizes, each a PNG of its size.
+    for size in 16 22 24 32 48 64 128 256; do
+        icon=$root/usr/share/icons/hicolor/${size}x${size}/apps/kelmora.png
+        file "$icon" | grep -q "PNG image data, $size x $size," ||
+            fail "no ${size}x${size} icon: $(file "$icon")"
+    done
+    grep -qx "Icon=kelmora" "$root/usr/share/applications/kelmora.desktop" ||
+        fail "the desktop entry does not name the icon"
     [ "$(cat "$WORK/DEBIAN/conffiles")" = /etc/kelmora/kelmora.ini ] ||
         fail "the conffiles are: $(cat "$WORK/DEBIAN/conffiles")"
     depends=$(dpkg-deb -f "$KELMORA_DEB" Depends)

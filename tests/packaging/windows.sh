@@ -2,9 +2,11 @@
 # The Windows packages under Wine, against tobrin-sim on COM1 of the tests'
 # prefix (tests/wine/prepare-prefix.sh maps it to $KELMORA_WINE_PORTS/com1):
 #
-#   windows.sh zip  unpacked: the program, the INI beside it, its file
-#                   properties; a job with the INI as shipped, run from the
-#                   unpacked folder, everything in that folder
+#   windows.sh zip  unpacked: the program, the INI beside it, tobrin-sim.exe,
+#                   their file properties and versions, the program's icon; a
+#                   job with the INI as shipped, run from the unpacked folder,
+#                   everything in that folder (tobrin-sim.exe itself serves a
+#                   COM port in tests/wine: wine.headless.simulator)
 #   windows.sh msi  msiexec /i /qn: Program Files\Kelmora and the shortcuts;
 #                   a job with the installed kelmora.exe --headless, its
 #                   configuration and event log in %APPDATA%\Kelmora;
@@ -34,15 +36,23 @@ zip)
     [ -f "${KELMORA_ZIP:-}" ] || fail "${KELMORA_ZIP:-the zip} is missing: make package builds it"
     unzip -q "$KELMORA_ZIP" -d "$WORK"
     folder=$WORK/kelmora-$KELMORA_VERSION-win64
-    for f in kelmora.exe kelmora.ini README.txt; do
+    for f in kelmora.exe tobrin-sim.exe kelmora.ini README.txt; do
         [ -f "$folder/$f" ] || fail "the zip has no $f in its folder"
     done
-    # VERSIONINFO holds its strings in UTF-16.
-    properties=$(strings -e l "$folder/kelmora.exe")
-    for text in "$KELMORA_VERSION" "Kelmora: relay to Tobrin meal terminals" kelmora.exe; do
-        grep -qxF "$text" <<<"$properties" || fail "kelmora.exe's file properties lack '$text'"
+    # Each program's file properties (VERSIONINFO holds its strings in UTF-16)
+    # and its version.
+    for program in "kelmora:Kelmora: relay to Tobrin meal terminals" \
+        "tobrin-sim:tobrin-sim: Tobrin meal terminals on a COM port"; do
+        name=${program%%:*}
+        properties=$(strings -e l "$folder/$name.exe")
+        for text in "$KELMORA_VERSION" "${program#*:}" "$name.exe"; do
+            grep -qxF "$text" <<<"$properties" || fail "$name.exe's file properties lack '$text'"
+        done
+        expect_version "$name" wine "$folder/$name.exe"
     done
-    expect_version kelmora wine "$folder/kelmora.exe"
+    # The program's icon: a group-icon resource (type 14) beside the version.
+    x86_64-w64-mingw32-objdump -p "$folder/kelmora.exe" | grep -Eq '^[0-9a-f]{3}   Entry: ID: 0x00000e,' ||
+        fail "kelmora.exe carries no icon"
 
     start_sim "$KELMORA_WINE_PORTS/com1"
     cd "$folder"

@@ -9,10 +9,15 @@
 #                               and binarni.bin must be byte for byte the same
 #   headless.sh single-instance a second kelmora.exe in the same prefix exits
 #                               with -1 and says so; the first goes on
+#   headless.sh simulator       the same request file through the Linux build
+#                               and through kelmora.exe against tobrin-sim.exe
+#                               on COM2, wired to COM1 by null-modem: the same
+#                               files; tobrin-sim.exe stops cleanly on Ctrl+C
 #
 # From the environment: KELMORA_EXE (the Windows program), KELMORA_NATIVE and
 # TOBRIN_SIM (Linux programs), KELMORA_WINE_PORTS, WORK (a scratch directory),
-# and Wine's own variables (WINEPREFIX and the rest) for the tests' prefix.
+# and Wine's own variables (WINEPREFIX and the rest) for the tests' prefix;
+# for `simulator` also TOBRIN_SIM_EXE and NULL_MODEM (the build machine's).
 set -euo pipefail
 
 mode=${1:-}
@@ -40,12 +45,26 @@ native=(env -u LC_ALL -u LOCPATH)
 # from the same memory, paced at the line speed with its turnaround like a real
 # one (an answer that came before the frame had left would not be a test of
 # the line). $1: the link to make.
+sim_options=(--terminal 1:slave --random 12 --seed 7)
 start_sim() {
-    "${native[@]}" "$TOBRIN_SIM" --terminal 1:slave --random 12 --seed 7 --link "$1" \
-        --trace "$run/trace.txt" \
+    "${native[@]}" "$TOBRIN_SIM" "${sim_options[@]}" --link "$1" --trace "$run/trace.txt" \
         >"$run/sim.out" 2>&1 &
     pids+=($!)
     wait_for 10 test -L "$1"
+}
+
+# The same terminal from tobrin-sim.exe on COM2, which null-modem wires to
+# COM1 (the program's port). Sets sim_pid.
+start_sim_exe() {
+    "$NULL_MODEM" "$KELMORA_WINE_PORTS/com1" "$KELMORA_WINE_PORTS/com2" >"$run/null-modem.out" &
+    pids+=($!)
+    wait_for 10 grep -qs ready "$run/null-modem.out"
+    (cd "$run" && exec wine "$TOBRIN_SIM_EXE" "${sim_options[@]}" --device COM2 \
+        --trace trace.txt) >"$run/sim.out" 2>&1 &
+    sim_pid=$!
+    pids+=("$sim_pid")
+    # It names the port once the port is its own.
+    wait_for 30 grep -qs COM2 "$run/sim.out"
 }
 
 # The program in $run, the data path being its start directory (defaults).
@@ -116,26 +135,47 @@ request=("TERM 1"
     "P"
     "Y")
 
-# One whole run with the program of $1; leaves its files in $WORK/$1-č. The
+# One whole run with the program of $1 (windows-sim: kelmora.exe against
+# tobrin-sim.exe); leaves its files in $WORK/$1-č. The
 # data path (the start directory) has a Czech letter in its name: Windows-1250
 # inside the program, through the ANSI calls (code page 1250) under Wine.
 job() {
     run="$WORK/$1-č"
     rm -rf "$run"
     mkdir -p "$run"
-    local link
-    if [ "$1" = linux ]; then
-        link=$WORK/ttyTOBRIN
-    else
-        link=$KELMORA_WINE_PORTS/com1
-    fi
-    write_ini "$link"
-    start_sim "$link"
-    start_kelmora "$1" stderr.txt
+    local program=$1
+    case "$1" in
+    linux)
+        write_ini "$WORK/ttyTOBRIN"
+        start_sim "$WORK/ttyTOBRIN"
+        ;;
+    windows)
+        write_ini "$KELMORA_WINE_PORTS/com1"
+        start_sim "$KELMORA_WINE_PORTS/com1"
+        ;;
+    windows-sim)
+        program=windows
+        write_ini "$KELMORA_WINE_PORTS/com1"
+        start_sim_exe
+        ;;
+    esac
+    start_kelmora "$program" stderr.txt
     local kelmora=$started_pid
     wait_ready
     run_request "${request[@]}"
     stop_kelmora "$kelmora"
+}
+
+# The files of the run $1 are byte for byte those of the Linux run; $2 names it.
+same_files() {
+    for f in output.txt rexcom.sta binarni.bin; do
+        [ -s "$WORK/linux-č/$f" ] || fail "the Linux build wrote no $f"
+        cmp "$WORK/linux-č/$f" "$WORK/$1-č/$f" ||
+            fail "$f differs between the Linux build and $2"
+    done
+    echo "headless.sh: output.txt ($(wc -l <"$WORK/linux-č/output.txt") lines)," \
+        "rexcom.sta ($(tr -d '\r\n' <"$WORK/linux-č/rexcom.sta")) and binarni.bin are the same" \
+        "through the Linux build and $2"
 }
 
 case "$mode" in
@@ -144,13 +184,29 @@ end-to-end)
     job linux
     stop_all
     job windows
-    for f in output.txt rexcom.sta binarni.bin; do
-        [ -s "$WORK/linux-č/$f" ] || fail "the Linux build wrote no $f"
-        cmp "$WORK/linux-č/$f" "$WORK/windows-č/$f" ||
-            fail "$f differs between the Linux build and kelmora.exe"
+    same_files windows "kelmora.exe"
+    ;;
+simulator)
+    for v in TOBRIN_SIM_EXE NULL_MODEM; do
+        [ -f "${!v:-}" ] || fail "$v (${!v:-not set}) is missing"
     done
-    echo "headless.sh: output.txt ($(wc -l <"$WORK/linux-č/output.txt") lines)," \
-        "rexcom.sta ($(tr -d '\r\n' <"$WORK/linux-č/rexcom.sta")) and binarni.bin are the same"
+    # No port to serve, or one that is not there: a message and 1.
+    for case in "has no pseudo-terminals:" "COM9:--device COM9"; do
+        code=0
+        # shellcheck disable=SC2086 # the arguments, split
+        said=$(wine "$TOBRIN_SIM_EXE" ${case#*:} 2>&1) || code=$?
+        { [ "$code" -eq 1 ] && grep -q "^tobrin-sim: .*${case%%:*}" <<<"$said"; } ||
+            fail "tobrin-sim.exe ${case#*:}: ended with $code, said: $said"
+    done
+    mkdir -p "$WORK"
+    job linux
+    stop_all
+    job windows-sim
+    kill -INT "$sim_pid"
+    code=0
+    wait "$sim_pid" || code=$?
+    [ "$code" -eq 0 ] || fail "tobrin-sim.exe ended with $code after Ctrl+C: $(cat "$run/sim.out")"
+    same_files windows-sim "kelmora.exe against tobrin-sim.exe"
     ;;
 single-instance)
     run=$WORK/single
@@ -177,7 +233,7 @@ single-instance)
     echo "headless.sh: the second copy exited with -1; the first went on and stopped cleanly"
     ;;
 *)
-    echo "usage: headless.sh end-to-end|single-instance" >&2
+    echo "usage: headless.sh end-to-end|single-instance|simulator" >&2
     exit 2
     ;;
 esac
