@@ -25,29 +25,23 @@ struct RawLine::System {
 
 namespace {
 
+struct Speed {
+    int baud;
+    speed_t code;
+};
+
+constexpr Speed kSpeeds[] = {
+    {300, B300},   {600, B600},     {1200, B1200},   {2400, B2400},   {4800, B4800},
+    {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
+};
+
 speed_t speed_code(int baud) {
-    switch (baud) {
-    case 300:
-        return B300;
-    case 600:
-        return B600;
-    case 1200:
-        return B1200;
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 9600:
-        return B9600;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    default:
-        return B19200;
+    for (const Speed& s : kSpeeds) {
+        if (s.baud == baud) {
+            return s.code;
+        }
     }
+    return B19200;
 }
 
 std::string errno_text() {
@@ -98,12 +92,14 @@ bool make_link(const std::string& target, const std::string& link, std::string& 
     return true;
 }
 
-// The system's part of a line whose descriptor is `fd`, with its wake-up pipe.
+// The system's part of a line whose descriptor is `fd`, with its wake-up
+// pipe; without a pipe `fd` is closed.
 std::unique_ptr<RawLine::System> with_wake_pipe(int fd, std::string& error) {
     auto system = std::make_unique<RawLine::System>();
     system->fd = fd;
     if (pipe2(system->wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         error = system_error("cannot make a wake-up pipe");
+        close(fd);
         return nullptr;
     }
     return system;
@@ -150,7 +146,6 @@ std::unique_ptr<RawLine> RawLine::open_pty(const std::string& link, std::string&
     }
     std::unique_ptr<System> system = with_wake_pipe(fd, error);
     if (!system) {
-        close(fd);
         return nullptr;
     }
     std::unique_ptr<RawLine> line(new RawLine(std::move(system), name, true));
@@ -172,7 +167,6 @@ std::unique_ptr<RawLine> RawLine::open_device(const std::string& path, int baud,
     }
     std::unique_ptr<System> system = with_wake_pipe(fd, error);
     if (!system) {
-        close(fd);
         return nullptr;
     }
     std::unique_ptr<RawLine> line(new RawLine(std::move(system), path, false));

@@ -7,7 +7,8 @@
 #                   job with the INI as shipped, run from the unpacked folder,
 #                   everything in that folder (tobrin-sim.exe itself serves a
 #                   COM port in tests/wine: wine.headless.simulator)
-#   windows.sh msi  msiexec /i /qn: Program Files\Kelmora and the shortcuts;
+#   windows.sh msi  the uninstaller's icon; msiexec /i /qn: Program
+#                   Files\Kelmora and the shortcuts;
 #                   a job with the installed kelmora.exe --headless, its
 #                   configuration and event log in %APPDATA%\Kelmora;
 #                   msiexec /x removes the program and keeps those
@@ -64,6 +65,11 @@ zip)
     ;;
 msi)
     [ -f "${KELMORA_MSI:-}" ] || fail "${KELMORA_MSI:-the MSI} is missing: make package builds it"
+    # The uninstaller entry's icon: the program's own, an icon file.
+    msiinfo export "$KELMORA_MSI" Property | tr -d '\r' | grep -qxF $'ARPPRODUCTICON\tkelmora.ico' ||
+        fail "the MSI names no ARPPRODUCTICON"
+    msiinfo extract "$KELMORA_MSI" Icon.kelmora.ico | file - | grep -q "MS Windows icon resource" ||
+        fail "the MSI's icon is not an icon"
     appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
     settings=$(unix_path "$appdata\\Kelmora")
     installed=$(unix_path 'C:\Program Files\Kelmora')
