@@ -6,6 +6,8 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD       := build
 SAN_BUILD   := build/san
 FUZZ_BUILD  := build/fuzz
+TSAN_BUILD  := build/tsan
+TIDY_BUILD  := build/tidy
 WIN_BUILD   := build/windows
 WIN_TEST_BUILD := build/windows-tests
 WINE_DIR    := build/wine
@@ -17,13 +19,14 @@ GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages the build, the tests and the tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev qt6-translations-l10n g++-mingw-w64-x86-64 \
-            dpkg-dev file lintian shellcheck systemd wixl msitools
+            dpkg-dev file lintian shellcheck systemd wixl msitools clang-format clang-tidy
 # And what the Windows tests add: Wine (64-bit only) and the locale data for
 # its Windows-1250 code page. Installed by test-windows, not by deps.
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
 
 .PHONY: deps deps-windows build build-windows test test-native test-windows fuzz fuzz-build demo \
-        bench format clean screenshots screenshots-windows package test-packages
+        bench format clean screenshots screenshots-windows package test-packages check check-layering \
+        check-format test-threads lint
 
 deps deps-windows: LIST = $(if $(filter deps-windows,$@),$(WIN_PACKAGES),$(PACKAGES))
 deps deps-windows:
@@ -109,14 +112,42 @@ test-packages: package deps-windows
 	    WINEPREFIX=$(CURDIR)/$(WINE_DIR)/prefix wineserver -k 2>/dev/null; exit $$status
 
 test: deps
+	$(MAKE) --no-print-directory check
 	$(MAKE) --no-print-directory test-native
 	$(MAKE) --no-print-directory test-windows
 	$(MAKE) --no-print-directory test-packages PICTURE_BUILD=$(SAN_BUILD)
 	$(MAKE) --no-print-directory fuzz
+	$(MAKE) --no-print-directory test-threads
+	$(MAKE) --no-print-directory lint
+
+# The guard rails that keep the code's shape (DESIGN.md): every include
+# follows the layering, and clang-format has nothing to change.
+check: check-layering check-format
+check-layering:
+	scripts/check/layering.sh
+check-format:
+	@files=$$(scripts/check/sources.sh); \
+	clang-format --dry-run -Werror $$files && echo "format: $$(wc -w <<<"$$files") files, nothing to change" \
+	    || { echo "format: run make format" >&2; exit 1; }
+
+# The tests that run threads (THREADS in tests/CMakeLists.txt) built with
+# ThreadSanitizer, each program run whole so that its cases share a process.
+test-threads:
+	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_TSAN=ON \
+	      -DKELMORA_WERROR=ON -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target threaded_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	    ctest --output-on-failure -j $(JOBS) -L '^threads$$'
+
+# clang-tidy over the product's POSIX sources (.clang-tidy says which checks).
+lint:
+	CXX=clang++ cmake -S . -B $(TIDY_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_TESTS=OFF \
+	      -DKELMORA_BENCH=OFF >/dev/null
+	scripts/check/tidy.sh $(TIDY_BUILD) $(JOBS)
 
 fuzz-build:
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_FUZZ=ON \
-	      -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
+	      -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # Runs every fuzz target for FUZZ_SECONDS from its seed corpus, once the
@@ -165,7 +196,7 @@ bench: build
 	done
 
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	clang-format -i $$(scripts/check/sources.sh)
 
 clean:
 	rm -rf build

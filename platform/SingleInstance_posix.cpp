@@ -12,10 +12,13 @@ namespace kelmora {
 
 namespace {
 
+// Read once at start, before any thread runs; nothing sets the environment.
 std::string LockDirectory() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe)
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime) {
         return runtime;
     }
+    // NOLINTNEXTLINE(concurrency-mt-unsafe)
     if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp) {
         return tmp;
     }

@@ -87,7 +87,7 @@ public:
 
 private:
     struct Station {
-        Station(Terminal t, FaultState f) : terminal(std::move(t)), faults(std::move(f)) {}
+        Station(Terminal t, FaultState f) : terminal(std::move(t)), faults(f) {}
 
         Terminal terminal;
         FaultState faults;

@@ -1,7 +1,7 @@
 #include "sim/Trace.h"
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 namespace kelmora::sim {
 
@@ -45,7 +45,8 @@ TraceFile::~TraceFile() {
 bool TraceFile::open(const std::string& path, SteadyTime origin, std::string& error) {
     file_ = std::fopen(path.c_str(), "w");
     if (file_ == nullptr) {
-        error = "cannot write the trace file " + path + ": " + std::strerror(errno);
+        error =
+            "cannot write the trace file " + path + ": " + std::generic_category().message(errno);
         return false;
     }
     origin_ = origin;

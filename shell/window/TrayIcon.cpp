@@ -30,7 +30,7 @@ void CloseQtBalloons() {
 
 } // namespace
 
-TrayIcon::TrayIcon(QWidget* window, TrayHandlers handlers)
+TrayIcon::TrayIcon(QWidget* window, const TrayHandlers& handlers)
     : icon_(new QSystemTrayIcon(window)), menu_(new QMenu(window)), spacing_(new QTimer(window)),
       expiry_(new QTimer(window)) {
     spacing_->setSingleShot(true);

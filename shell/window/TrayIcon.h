@@ -25,7 +25,7 @@ struct TrayHandlers {
 
 class TrayIcon {
 public:
-    TrayIcon(QWidget* window, TrayHandlers handlers);
+    TrayIcon(QWidget* window, const TrayHandlers& handlers);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
