@@ -49,10 +49,13 @@ std::string UserDirectory(const EnvironmentLookup& env, std::string_view variabl
 
 EnvironmentLookup process_environment() {
     return [](std::string_view name) -> std::optional<std::string> {
+        // Asked at start, before any thread runs; nothing sets the environment.
+        // NOLINTNEXTLINE(concurrency-mt-unsafe)
         if (const char* value = std::getenv(std::string(name).c_str()); value != nullptr) {
             return cp1250_from_utf8(value);
         }
         if (name == "HOME") {
+            // NOLINTNEXTLINE(concurrency-mt-unsafe): at start, as above
             if (const passwd* account = getpwuid(getuid()); account && account->pw_dir) {
                 return cp1250_from_utf8(account->pw_dir);
             }

@@ -11,7 +11,8 @@
 namespace kelmora {
 
 bool notify_service(std::string_view state) {
-    const char* socketName = std::getenv("NOTIFY_SOCKET");
+    // Nothing in the program sets the environment, so any thread may read it.
+    const char* socketName = std::getenv("NOTIFY_SOCKET"); // NOLINT(concurrency-mt-unsafe)
     if (socketName == nullptr) {
         return false;
     }

@@ -63,7 +63,7 @@ void Settle(int ms) {
 
 class Pictures {
 public:
-    explicit Pictures(QDir out) : out_(std::move(out)) {}
+    explicit Pictures(const QDir& out) : out_(out) {}
 
     void Save(const QPixmap& picture, const QString& name) {
         const QString path = out_.filePath(name + QStringLiteral(".png"));
