@@ -26,7 +26,7 @@ WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales
 
 .PHONY: deps deps-windows build build-windows test test-native test-windows fuzz fuzz-build demo \
         bench format clean screenshots screenshots-windows package test-packages check check-layering \
-        check-format test-threads lint
+        check-format test-threads threads-build lint
 
 deps deps-windows: LIST = $(if $(filter deps-windows,$@),$(WIN_PACKAGES),$(PACKAGES))
 deps deps-windows:
@@ -111,14 +111,23 @@ test-packages: package deps-windows
 	@cd $(RELEASE_BUILD) && ctest --output-on-failure -j $(JOBS); status=$$?; \
 	    WINEPREFIX=$(CURDIR)/$(WINE_DIR)/prefix wineserver -k 2>/dev/null; exit $$status
 
+# What CI runs (.ci/run). No test shares the processors with anything heavy:
+# the tests wait on lines and timers with timeouts of tens of milliseconds,
+# and with clang-tidy beside them (even as an idle-time task) a good part of
+# them missed those. So: the checks (seconds); the test suites one after
+# another; then, side by side, what no test waits for (the fuzz targets built
+# and run, the ThreadSanitizer build, clang-tidy), which keeps both processors
+# busy through each one's configure step and serial tail and the fuzzers'
+# fixed run time; last, alone, the threaded tests under ThreadSanitizer. A new
+# test suite goes with the others, a new build or check that no test needs
+# into the side-by-side step.
 test: deps
 	$(MAKE) --no-print-directory check
 	$(MAKE) --no-print-directory test-native
 	$(MAKE) --no-print-directory test-windows
 	$(MAKE) --no-print-directory test-packages PICTURE_BUILD=$(SAN_BUILD)
-	$(MAKE) --no-print-directory fuzz
+	$(MAKE) --no-print-directory -j3 --output-sync=target fuzz threads-build lint
 	$(MAKE) --no-print-directory test-threads
-	$(MAKE) --no-print-directory lint
 
 # The guard rails that keep the code's shape (DESIGN.md): every include
 # follows the layering, and clang-format has nothing to change.
@@ -132,12 +141,20 @@ check-format:
 
 # The tests that run threads (THREADS in tests/CMakeLists.txt) built with
 # ThreadSanitizer, each program run whole so that its cases share a process.
-test-threads:
+# Any race report fails. The instrumented programs run many times slower, so
+# a case that fails without one (a reply later than a terminal's timeout) runs
+# once more; the timing itself is the sanitizer build's to test.
+TSAN_RUN = TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure
+test-threads: threads-build
+	@cd $(TSAN_BUILD) && rm -f threads.log; \
+	$(TSAN_RUN) -j $(JOBS) -L '^threads$$' --output-log threads.log && exit 0; \
+	if grep -q 'ThreadSanitizer' threads.log; then echo "threads: ThreadSanitizer reports above"; exit 1; fi; \
+	echo "threads: no race reported; the failed programs run once more"; \
+	$(TSAN_RUN) --rerun-failed
+threads-build:
 	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_TSAN=ON \
 	      -DKELMORA_WERROR=ON -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target threaded_tests
-	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-	    ctest --output-on-failure -j $(JOBS) -L '^threads$$'
 
 # clang-tidy over the product's POSIX sources (.clang-tidy says which checks).
 lint:
