@@ -66,6 +66,7 @@ QByteArray IconImage(const QImage& picture) {
 
 QByteArray IconFile(const PictureRenderer& render, const std::vector<int>& sizes) {
     std::vector<QByteArray> images;
+    images.reserve(sizes.size());
     for (int size : sizes) {
         images.push_back(IconImage(render(size)));
     }

@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     if (args.size() < 3) {
         return Usage();
     }
-    const QString command = args[1];
+    const QString& command = args[1];
     QDir dir(args[2]);
     if (!dir.mkpath(QStringLiteral("."))) {
         std::cerr << "kelmora-pictures: cannot create " << args[2].toStdString() << '\n';
