@@ -8,7 +8,8 @@ namespace kelmora {
 DisplayEnvironment process_display_environment(bool waylandPlugin) {
     DisplayEnvironment env;
     env.variable = [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
+        // Asked at start, before any thread runs; nothing sets the environment.
+        const char* value = std::getenv(name); // NOLINT(concurrency-mt-unsafe)
         if (value == nullptr || *value == '\0') {
             return std::nullopt;
         }

@@ -9,7 +9,7 @@
 #   Qt and other window-system headers: shell/ only.
 #   Operating-system and other non-standard headers: not in terminal/ or
 #   engine/, which use the standard library only.
-#   tests/, bench/ and fuzz/ may include anything.
+#   tests/, bench/, fuzz/ and tools/ (developer tools) may include anything.
 #
 # Includes inside #if branches count too: a Windows-only include is checked
 # on Linux. A C++ source in a folder the table does not know fails, so a new
@@ -29,7 +29,7 @@ BEGIN {
     may["engine"]   = "engine terminal serial platform"
     may["shell"]    = "shell engine terminal serial platform"
     may["sim"]      = "sim platform"
-    may["tests"] = may["bench"] = may["fuzz"] = "*"
+    may["tests"] = may["bench"] = may["fuzz"] = may["tools"] = "*"
     # Which kinds of outside header a folder may include.
     outside["platform"] = "std os"
     outside["serial"]   = "std os"
@@ -37,7 +37,7 @@ BEGIN {
     outside["engine"]   = "std"
     outside["shell"]    = "std os window"
     outside["sim"]      = "std os"
-    outside["tests"] = outside["bench"] = outside["fuzz"] = "*"
+    outside["tests"] = outside["bench"] = outside["fuzz"] = outside["tools"] = "*"
 
     split("algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat " \
           "charconv chrono cinttypes climits clocale cmath codecvt compare complex concepts " \
