@@ -73,9 +73,10 @@ protected:
         host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
         terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
         terminals->OpenTerminals();
-        ASSERT_EQ(console.indicators[0], IndicatorState::Slave);
+        // Made before the check, so that a test goes on without a crash when it fails.
         runner = std::make_unique<CommandRunner>(config, log, console, *terminals, flags);
         sentBefore = far.Frames().size();
+        ASSERT_EQ(console.indicators[0], IndicatorState::Slave);
     }
     std::vector<Bytes> FramesSinceOpen() const {
         const auto all = far.Frames();
