@@ -4,9 +4,11 @@
 // spends meanwhile. A SLAVE (the block ends after the quiet time) and a
 // MASTER (the block ends at its next poll frame).
 //
-//   bench_download [records]      (default 2500, the default capacity)
+//   bench_download [records [trace-file]]  (default 2500, the default capacity;
+//                                           with a file, the line trace on)
 #include "platform/Clock.h"
 #include "serial/Customport.h"
+#include "serial/LineTrace.h"
 #include "serial/PortDevices.h"
 #include "sim/SeedRecords.h"
 #include "sim/Simulator.h"
@@ -49,7 +51,7 @@ double ThreadCpuMs() {
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-void Download(sim::Role role, std::size_t records) {
+void Download(sim::Role role, std::size_t records, LineTrace* trace) {
     constexpr int kBaud = 19200;
     sim::SimOptions options;
     sim::StationSetup station;
@@ -69,6 +71,7 @@ void Download(sim::Role role, std::size_t records) {
     LineLeadUs = 50;
     LineTailUs = 6700;
     TSer_Port line(0, kBaud);
+    line.Trace = trace;
     QuietHost host;
     TTobrin terminal(line, 1, records * 24, host);
     if (!terminal.Detect(true)) {
@@ -98,7 +101,15 @@ void Download(sim::Role role, std::size_t records) {
 
 int main(int argc, char** argv) {
     const std::size_t records = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 2500;
-    Download(sim::Role::Slave, records);
-    Download(sim::Role::Master, records);
+    LineTrace trace;
+    if (argc > 2) {
+        std::string error;
+        if (!trace.Open(argv[2], LineTrace::kDefaultLimit, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
+    Download(sim::Role::Slave, records, argc > 2 ? &trace : nullptr);
+    Download(sim::Role::Master, records, argc > 2 ? &trace : nullptr);
     return 0;
 }

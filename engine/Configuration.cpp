@@ -133,6 +133,7 @@ Configuration ConfigurationFromIni(const IniText& ini, std::string_view startDir
     for (std::size_t i = 0; i < kComPortCount; ++i) {
         c.PortDevices[i] = values.String(kPortsSection, "COM" + std::to_string(i + 1), "");
     }
+    c.TraceFile = values.String(kDiagnosticsSection, kKeyTrace, "");
     return c;
 }
 

@@ -1,7 +1,8 @@
 // The configuration in force: read once at start from the INI file beside the
-// executable (section "Konfigurace", plus the optional "[Porty]" device table)
-// and fixed for the run. Nothing here can fail: a missing file, a missing key,
-// a short binary value or a malformed number gives the default.
+// executable (section "Konfigurace", plus the optional "[Porty]" device table
+// and "[Diagnostika]" line trace) and fixed for the run. Nothing here can
+// fail: a missing file, a missing key, a short binary value or a malformed
+// number gives the default.
 //
 // A damaged file is also noted for the event log (LoadProblems): a file that
 // is no regular file or larger than kMaxIniFileBytes (read as one without
@@ -26,6 +27,12 @@ namespace kelmora {
 
 inline constexpr std::string_view kConfigSection = "Konfigurace";
 inline constexpr std::string_view kPortsSection = "Porty";
+// "[Diagnostika]" Trace: the file of the line trace (serial/LineTrace.h), for
+// the windowed program, whose command line an operator rarely sees. A section
+// of its own: the save never writes it, and Windows reads it too ("[Porty]"
+// is POSIX's device table).
+inline constexpr std::string_view kDiagnosticsSection = "Diagnostika";
+inline constexpr std::string_view kKeyTrace = "Trace";
 
 // The keys of "Konfigurace", in the order the save writes them.
 inline constexpr std::string_view kKeyCfgBinary = "Cfg_binary";
@@ -78,6 +85,8 @@ struct Configuration {
     // Device paths by COM index from "[Porty]" COM1..COM32; empty where the
     // section gives none (the serial layer then uses its own default).
     std::array<std::string, kComPortCount> PortDevices{};
+    // The line trace's file from "[Diagnostika]" Trace; empty: no trace.
+    std::string TraceFile;
 
     // What was wrong with the file, one event-log message each.
     std::vector<std::string> LoadProblems;

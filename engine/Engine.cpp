@@ -151,7 +151,23 @@ void Engine::OpenTerminals() {
     if (secondCopy_) {
         return;
     }
+    OpenLineTrace();
     terminals_->OpenTerminals();
+}
+
+void Engine::OpenLineTrace() {
+    const std::string& path = options_.tracePath.empty() ? config_.TraceFile : options_.tracePath;
+    if (path.empty()) {
+        return;
+    }
+    auto trace = std::make_unique<LineTrace>();
+    std::string error;
+    if (!trace->Open(path, LineTrace::kDefaultLimit, error)) {
+        log_.LogEvent(std::string("Nelze vytvořit soubor "_cp) + path);
+        return;
+    }
+    lineTrace_ = std::move(trace);
+    terminals_->TraceLines(lineTrace_.get());
 }
 
 void Engine::StartWatcher(std::string_view requestFileName) {

@@ -22,6 +22,7 @@
 #include "engine/Zmena.h"
 #include "platform/Files.h"
 #include "platform/SingleInstance.h"
+#include "serial/LineTrace.h"
 
 #include <functional>
 #include <memory>
@@ -42,6 +43,8 @@ struct EngineOptions {
     PortOpener opener = open_port;
     WatcherTiming watcher{100, files_taken_while_written() ? kRequestSettleMs : 0};
     EventLog::Clock clock = local_time_now;
+    // The line trace's file (--trace); wins over the INI's "[Diagnostika]" Trace.
+    std::string tracePath;
 };
 
 class Engine {
@@ -63,6 +66,9 @@ public:
     bool SecondCopy() const { return secondCopy_; }
     // "Start programu", then what was wrong with the configuration file.
     void LogStart();
+    // Opens the line trace first, when one is asked for; a trace file that
+    // cannot be written is logged ("Nelze vytvořit soubor") and the program
+    // runs without a trace.
     void OpenTerminals();
     // Creates the watcher for DataPath + the request-file name and starts it;
     // first reports a job the last run left unfinished.
@@ -130,6 +136,7 @@ private:
     class ManualRunScope;
     class SuspendedWatcher;
 
+    void OpenLineTrace();
     void WaitWatcherIdle();
     void RunManualJob(std::string_view line);
 
@@ -139,6 +146,7 @@ private:
     Configuration config_;
     SharedFlags flags_;
     HandOver handOver_;
+    std::unique_ptr<LineTrace> lineTrace_; // outlives the ports that write to it
     std::unique_ptr<TerminalHost> host_;
     std::unique_ptr<Terminals> terminals_;
     std::unique_ptr<CommandRunner> runner_;

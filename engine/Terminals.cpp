@@ -90,6 +90,7 @@ void Terminals::OpenTerminals() {
             continue;
         }
         PortTable[com] = std::make_unique<TSer_Port>(com, config_.BaudRate, opener_);
+        PortTable[com]->Trace = trace_;
         const bool open = PortTable[com]->IsOpen;
         portDown_[com] = !open;
         log_.LogEvent("COM" + std::to_string(com + 1) + " " +

@@ -45,6 +45,9 @@ public:
     // Without any open port it turns to the configuration page and warns.
     void OpenTerminals();
 
+    // The ports opened from now on write to this trace (none: no trace).
+    void TraceLines(LineTrace* trace) { trace_ = trace; }
+
     // Opens again the ports that failed or never opened, then tests every
     // connected slot again and repaints its indicator.
     void RetestTerminals();
@@ -77,6 +80,7 @@ private:
     const EventLog& log_;
     const SharedFlags& flags_;
     PortOpener opener_;
+    LineTrace* trace_ = nullptr;
     std::array<std::unique_ptr<TSer_Port>, kComPortCount> PortTable;
     std::array<std::unique_ptr<TTobrin>, kSlotCount> TerminalTable;
     std::array<bool, kSlotCount> shown_{};

@@ -108,6 +108,7 @@ void TSer_Port::ToTransmit() {
         return;
     }
     Driver->set_rts(Driver, true);
+    TraceDirection("rts-up");
     WaitMicroseconds(LineLeadUs);
 }
 
@@ -117,6 +118,13 @@ void TSer_Port::ToReceive() {
     }
     WaitMicroseconds(static_cast<std::int64_t>(LineTailUs) + TxTimeUs);
     Driver->set_rts(Driver, false);
+    TraceDirection("rts-down");
+}
+
+void TSer_Port::TraceDirection(std::string_view kind) const {
+    if (Trace != nullptr) {
+        Trace->Record({.port = PortIndex, .direction = LineDirection::Neither, .kind = kind});
+    }
 }
 
 void TSer_Port::ClearTransmit() {

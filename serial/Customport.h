@@ -8,9 +8,11 @@
 // ReadByte -1, Write false, Status -1, the rest do nothing.
 #pragma once
 
+#include "serial/LineTrace.h"
 #include "serial/PortDriver.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace kelmora {
 
@@ -81,8 +83,12 @@ public:
     // port's speed when that is longer; 0 before the first write.
     std::int32_t TxTimeUs = 0;
     bool IsOpen = false;
+    // Where this line's traffic is traced; none (the default) traces nothing.
+    LineTrace* Trace = nullptr;
 
 private:
+    void TraceDirection(std::string_view kind) const;
+
     PortOpener opener_;
     int bits_per_byte_ = 10;
 };

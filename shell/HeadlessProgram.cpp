@@ -14,14 +14,13 @@ namespace {
 // The headless console on standard error, its loop and its two timers.
 class HeadlessShell : public ProgramShell, public ShellWindow {
 public:
-    HeadlessShell(std::string iniPath, LifeCycleEvents events)
-        : iniPath_(std::move(iniPath)), events_(std::move(events)) {}
+    HeadlessShell(EngineOptions engineOptions, LifeCycleEvents events)
+        : engineOptions_(std::move(engineOptions)), events_(std::move(events)) {}
 
     void ShowStartMessage(const MessageBox& box) override { console_.ShowMessage(box); }
 
     bool Start() override {
-        EngineOptions options;
-        options.iniPath = iniPath_;
+        EngineOptions options = engineOptions_;
         options.startDirectory = CaptureStartDirectory();
         life_ = std::make_unique<LifeCycle>(console_, *this, std::move(options), events_);
         loop_ =
@@ -55,7 +54,7 @@ public:
     void WakeForHandOver() override { loop_->Wake(); }
 
 private:
-    std::string iniPath_;
+    EngineOptions engineOptions_; // the files main chose
     LifeCycleEvents events_;
     HeadlessConsole console_{std::cerr};
     std::unique_ptr<LifeCycle> life_;
@@ -64,8 +63,8 @@ private:
 
 } // namespace
 
-int RunHeadless(const std::string& iniPath, const LifeCycleEvents& events) {
-    HeadlessShell shell(iniPath, events);
+int RunHeadless(EngineOptions engineOptions, const LifeCycleEvents& events) {
+    HeadlessShell shell(std::move(engineOptions), events);
     return RunProgram(shell);
 }
 

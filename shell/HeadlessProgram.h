@@ -9,6 +9,8 @@
 
 namespace kelmora {
 
-int RunHeadless(const std::string& iniPath, const LifeCycleEvents& events = {});
+// `engineOptions`: the INI file and the line trace main chose; the shell adds
+// its start directory.
+int RunHeadless(EngineOptions engineOptions, const LifeCycleEvents& events = {});
 
 } // namespace kelmora

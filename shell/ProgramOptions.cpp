@@ -2,20 +2,44 @@
 
 namespace kelmora {
 
+namespace {
+
+// "--name FILE" or "--name=FILE": true when `a` is the option, with the file
+// in `file` or the message in `error`.
+bool FileOption(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name,
+                std::string_view what, std::optional<std::string>& file, std::string& error) {
+    const std::string& a = arguments[i];
+    if (a == name) {
+        if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+            error = std::string(name) + " needs the path of " + std::string(what);
+        } else {
+            file = arguments[++i];
+        }
+        return true;
+    }
+    if (a.size() > name.size() + 1 && a.compare(0, name.size(), name) == 0 &&
+        a[name.size()] == '=') {
+        file = a.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 ParsedOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     ParsedOptions parsed;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--headless") {
-            parsed.options.headless = true;
-        } else if (a == "--config") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
-                parsed.error = "--config needs the path of the configuration file";
+        if (FileOption(arguments, i, "--config", "the configuration file",
+                       parsed.options.configFile, parsed.error) ||
+            FileOption(arguments, i, "--trace", "the trace file", parsed.options.traceFile,
+                       parsed.error)) {
+            if (!parsed.error.empty()) {
                 return parsed;
             }
-            parsed.options.configFile = arguments[++i];
-        } else if (a.rfind("--config=", 0) == 0 && a.size() > 9) {
-            parsed.options.configFile = a.substr(9);
+        } else if (a == "--headless") {
+            parsed.options.headless = true;
         } else if (a == "--version") {
             parsed.options.version = true;
         } else if (a == "--help" || a == "-h") {
@@ -29,9 +53,11 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string ProgramUsage() {
-    return "usage: kelmora [--headless] [--config FILE]\n"
+    return "usage: kelmora [--headless] [--config FILE] [--trace FILE]\n"
            "  --headless     run without a window; messages go to standard error\n"
            "  --config FILE  the configuration file (default: the executable's path with .ini)\n"
+           "  --trace FILE   write what goes over each serial line to FILE (kept under 16 MiB,\n"
+           "                 the part before in FILE.1)\n"
            "  --version      the version\n"
            "  --help         this text\n";
 }

@@ -1,7 +1,8 @@
 // The program's command line:
-//   kelmora [--headless] [--config FILE] [--version] [--help]
+//   kelmora [--headless] [--config FILE] [--trace FILE] [--version] [--help]
 // --headless runs without a window (servers, tests); --config names the INI
-// file instead of the one beside the executable.
+// file instead of the one beside the executable; --trace writes the line
+// trace (serial/LineTrace.h) to FILE.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,7 @@ namespace kelmora {
 struct ProgramOptions {
     bool headless = false;
     std::optional<std::string> configFile; // as given, in the system's encoding
+    std::optional<std::string> traceFile;  // as given, in the system's encoding
     bool help = false;
     bool version = false;
 };

@@ -51,16 +51,23 @@ int main(int argc, char** argv) {
     if (configFile) {
         configFile = path_from_system(*configFile);
     }
+    // A relative trace file is where the command line was given.
+    std::string traceFile = path_from_system(parsed.options.traceFile.value_or(""));
+    if (!traceFile.empty() && !is_absolute_path(traceFile)) {
+        traceFile = join_path(current_directory(), traceFile);
+    }
     ProgramLocations locations = ResolveProgramLocations(
         configFile, executable_path(), process_environment(), current_directory());
     EnterStartDirectory(locations);
-    const std::string& iniPath = locations.iniPath;
+    EngineOptions files;
+    files.iniPath = locations.iniPath;
+    files.tracePath = traceFile;
 #ifdef KELMORA_WITH_WINDOW
     if (!parsed.options.headless) {
         if (const auto missing = MissingDisplayForWindow()) {
             std::cerr << "kelmora: " << *missing << "; running without a window (--headless)\n";
         } else {
-            return RunWindowed(iniPath, argc, argv, ServiceNotifications());
+            return RunWindowed(files, argc, argv, ServiceNotifications());
         }
     }
 #endif
@@ -70,9 +77,9 @@ int main(int argc, char** argv) {
             std::cerr << "kelmora: " << *missingDesktop
                       << "; running without a window (--headless)\n";
         } else {
-            return RunWin32Window(iniPath, ServiceNotifications());
+            return RunWin32Window(files, ServiceNotifications());
         }
     }
 #endif
-    return RunHeadless(iniPath, ServiceNotifications());
+    return RunHeadless(files, ServiceNotifications());
 }

@@ -1,39 +1,20 @@
 #include "sim/Trace.h"
 
+#include "platform/TraceLine.h"
+
 #include <cerrno>
 #include <system_error>
 
 namespace kelmora::sim {
 
 std::string format_trace_line(const TraceEntry& entry, SteadyTime origin) {
-    const double ms = std::chrono::duration<double, std::milli>(entry.at - origin).count();
-    char head[64];
-    std::snprintf(head, sizeof head, "%10.3f %s ", ms, entry.sent ? "TX" : "RX");
-    std::string line = head;
-    if (entry.address < 0) {
-        line += "--";
-    } else {
-        char addr[4];
-        std::snprintf(addr, sizeof addr, "%02X", static_cast<unsigned>(entry.address & 0xFF));
-        line += addr;
-    }
-    line += ' ';
-    line += entry.kind;
-    if (entry.kind.size() < 8) {
-        line.append(8 - entry.kind.size(), ' ');
-    }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : entry.bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        line += ' ';
-        line += kHex[b >> 4];
-        line += kHex[b & 0x0F];
-    }
-    if (!entry.note.empty()) {
-        line += " # ";
-        line += entry.note;
-    }
-    return line;
+    return trace_line_text(
+        {.ms = std::chrono::duration<double, std::milli>(entry.at - origin).count(),
+         .direction = entry.sent ? "TX" : "RX",
+         .address = entry.address,
+         .kind = entry.kind,
+         .bytes = entry.bytes,
+         .note = entry.note});
 }
 
 TraceFile::~TraceFile() {

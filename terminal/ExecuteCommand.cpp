@@ -10,6 +10,8 @@
 #include "terminal/TobrinHost.h"
 
 #include <algorithm>
+#include <chrono>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,16 @@ void WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
     }
 }
 
+// An answer block as it came, or the timeout when nothing came.
+void TraceBlock(const TTobrin& t, std::span<const std::uint8_t> block, const std::string& how,
+                std::chrono::steady_clock::time_point lastByteAt) {
+    if (block.empty()) {
+        t.TraceReceived("timeout", {}, "no answer block");
+        return;
+    }
+    t.TraceReceived("block", block, std::to_string(block.size()) + " bytes, " + how, lastByteAt);
+}
+
 } // namespace
 
 AnswerBlock ReadAnswerBlock(TTobrin& t) {
@@ -90,16 +102,34 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
     BlockWindow window;
     const TobrinSettings& s = t.Host.Settings();
     const auto quietLimit = static_cast<std::uint32_t>(std::max(s.MasterTestMs, 0));
+    const bool traced = t.Line.Trace != nullptr;
+    std::chrono::steady_clock::time_point lastByteAt{}; // kept only when traced
+    auto traceBlock = [&](const std::string& how) {
+        TraceBlock(t, std::span(buffer.data(), stored), how, lastByteAt);
+    };
     auto overflow = [&] {
         t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
+        if (traced) {
+            traceBlock("overflow: more than the " + std::to_string(t.MemoryLength) +
+                       " bytes of memory");
+        }
         t.Host.ShowMessage(kOverflowMessage);
         return AnswerBlock::Overflow;
+    };
+    auto lineFailed = [&](int code) {
+        if (traced) {
+            if (stored > 0) {
+                traceBlock("cut off");
+            }
+            t.TraceReceived("failed", {}, "line error " + std::to_string(code));
+        }
+        return AnswerBlock::LineFailed;
     };
 
     int b = t.Line.ReadByte(std::clamp(s.WaitForDataMs, kMinWaitForDataMs, kMaxWaitForDataMs));
     if (b < -1) {
         t.ReceivedCount = 0;
-        return AnswerBlock::LineFailed;
+        return lineFailed(b);
     }
     bool inHand = b >= 0;
     bool pollSeen = false;
@@ -117,6 +147,9 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
             buffer[stored++] = static_cast<std::uint8_t>(b);
             quiet = tick_ms();
             inHand = false;
+            if (traced) {
+                lastByteAt = std::chrono::steady_clock::now();
+            }
         }
         b = t.Line.ReadByte(kAnswerByteMs);
         if (b < 0) {
@@ -124,7 +157,7 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
                 // What came so far may end on a record boundary and still be
                 // only part of the answer.
                 t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
-                return AnswerBlock::LineFailed;
+                return lineFailed(b);
             }
             continue;
         }
@@ -141,6 +174,12 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
         return overflow();
     }
     t.ReceivedCount = static_cast<int>(stored);
+    if (traced) {
+        traceBlock(pollSeen ? "ended by the poll frame" : "ended by silence");
+        if (pollSeen) {
+            t.TraceReceived("poll", kPollFrame);
+        }
+    }
     return AnswerBlock::Complete;
 }
 

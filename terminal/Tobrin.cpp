@@ -5,6 +5,8 @@
 #include "terminal/TobrinHost.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace kelmora {
 
@@ -40,6 +42,18 @@ private:
 // ReadByte's "nothing arrived"; anything more negative is a failed line.
 constexpr int kNoByte = -1;
 
+// The frame as it goes out, for the trace.
+void TraceSent(const TSer_Port& line, const Frame& frame, std::chrono::steady_clock::time_point at,
+               std::string note = {}) {
+    line.Trace->Record({.port = line.PortIndex,
+                        .direction = LineDirection::Sent,
+                        .address = frame[0],
+                        .kind = "frame",
+                        .bytes = std::span(frame.data(), frame[1]),
+                        .note = std::move(note),
+                        .at = at});
+}
+
 } // namespace
 
 TTobrin::TTobrin(TSer_Port& line, int address, std::size_t memoryLength, TobrinHost& host)
@@ -58,6 +72,17 @@ Frame TTobrin::MakeFrame(const std::uint8_t* payload, std::size_t n) const {
     }
     frame[n + 2] = static_cast<std::uint8_t>(sum);
     return frame;
+}
+
+void TTobrin::TraceReceived(std::string_view kind, std::span<const std::uint8_t> bytes,
+                            std::string note, std::chrono::steady_clock::time_point at) const {
+    Line.Trace->Record({.port = Line.PortIndex,
+                        .direction = LineDirection::Received,
+                        .address = Address,
+                        .kind = kind,
+                        .bytes = bytes,
+                        .note = std::move(note),
+                        .at = at});
 }
 
 bool TTobrin::Detect(bool probeSlave) {
@@ -81,9 +106,15 @@ bool TTobrin::Detect(bool probeSlave) {
 bool TTobrin::AwaitPollFrame(int byteTimeoutMs, std::uint32_t start) {
     PollWindow window;
     std::uint32_t silence = start;
+    std::vector<std::uint8_t> heard; // only when traced
     for (;;) {
         const auto limit = static_cast<std::uint32_t>(Host.Settings().MasterTestMs);
         if (elapsed_ms(silence) > limit || elapsed_ms(start) > kListenLimitMs) {
+            if (Line.Trace != nullptr) {
+                TraceListening(heard, elapsed_ms(silence) > limit
+                                          ? std::to_string(limit) + " ms of silence"
+                                          : "noise for " + std::to_string(kListenLimitMs) + " ms");
+            }
             return false;
         }
         const int b = Line.ReadByte(byteTimeoutMs);
@@ -91,13 +122,34 @@ bool TTobrin::AwaitPollFrame(int byteTimeoutMs, std::uint32_t start) {
             continue;
         }
         if (b < 0) {
+            if (Line.Trace != nullptr) {
+                TraceListening(heard, {});
+                TraceReceived("failed", {}, "line error " + std::to_string(b));
+            }
             return false;
         }
+        if (Line.Trace != nullptr) {
+            heard.push_back(static_cast<std::uint8_t>(b));
+        }
         if (window.Completes(b)) {
+            if (Line.Trace != nullptr) {
+                heard.resize(heard.size() - kPollFrame.size());
+                TraceListening(heard, {});
+                TraceReceived("poll", kPollFrame);
+            }
             return true;
         }
         window.Push(b);
         silence = tick_ms();
+    }
+}
+
+void TTobrin::TraceListening(std::span<const std::uint8_t> noise, std::string timedOut) const {
+    if (!noise.empty()) {
+        TraceReceived("noise", noise);
+    }
+    if (!timedOut.empty()) {
+        TraceReceived("timeout", {}, "no poll frame: " + timedOut);
     }
 }
 
@@ -109,7 +161,7 @@ bool TTobrin::ListenForPoll() {
 
 bool TTobrin::ProbeSlave() {
     const std::uint8_t probe = 'A';
-    SendDirect(MakeFrame(&probe, 1));
+    SendDirect(MakeFrame(&probe, 1), "probe");
     return ReadAck() == 0;
 }
 
@@ -123,20 +175,41 @@ bool TTobrin::SendPolled(const Frame& frame) {
     }
     Line.ClearTransmit();
     Line.ToTransmit();
+    const auto at = std::chrono::steady_clock::now();
     Line.Write(frame.data(), frame[1]);
+    if (Line.Trace != nullptr) {
+        TraceSent(Line, frame, at);
+    }
     Line.ToReceive();
     return true;
 }
 
-void TTobrin::SendDirect(const Frame& frame) {
+void TTobrin::SendDirect(const Frame& frame, std::string_view traceNote) {
     Line.ToTransmit();
+    const auto at = std::chrono::steady_clock::now();
     Line.Write(frame.data(), frame[1]);
+    if (Line.Trace != nullptr) {
+        TraceSent(Line, frame, at, std::string(traceNote));
+    }
     Line.FlushInput();
     Line.ToReceive();
 }
 
 int TTobrin::ReadAck() {
-    const int b = Line.ReadByte(MasterFlag ? kMasterAckMs : kSlaveAckMs);
+    const int waitMs = MasterFlag ? kMasterAckMs : kSlaveAckMs;
+    const int b = Line.ReadByte(waitMs);
+    if (Line.Trace != nullptr) {
+        const auto byte = static_cast<std::uint8_t>(b);
+        if (b == kAck) {
+            TraceReceived("ack", std::span(&byte, 1));
+        } else if (b >= 0) {
+            TraceReceived("nak", std::span(&byte, 1), "not acknowledged");
+        } else if (b == kNoByte) {
+            TraceReceived("timeout", {}, "no acknowledgement in " + std::to_string(waitMs) + " ms");
+        } else {
+            TraceReceived("failed", {}, "line error " + std::to_string(b));
+        }
+    }
     return b == kAck ? 0 : 1;
 }
 

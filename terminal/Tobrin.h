@@ -12,8 +12,12 @@
 #include "terminal/EncodeCommand.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelmora {
@@ -60,7 +64,7 @@ public:
     bool ListenForPoll();
     bool ProbeSlave();
     bool SendPolled(const Frame& frame);
-    void SendDirect(const Frame& frame);
+    void SendDirect(const Frame& frame, std::string_view traceNote = {});
     int ReadAck();
 
     // Reads until the poll frame completes (true), or until MasterTestMs of
@@ -69,6 +73,15 @@ public:
 
     // Builds the frame of an n-byte payload to this terminal's address.
     Frame MakeFrame(const std::uint8_t* payload, std::size_t n) const;
+
+    // What the line trace is told (serial/LineTrace.h); call only when
+    // Line.Trace is set. What this terminal sent or was expected to send:
+    void TraceReceived(
+        std::string_view kind, std::span<const std::uint8_t> bytes = {}, std::string note = {},
+        std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now()) const;
+    // The bytes heard while listening for the poll frame that formed none,
+    // and, unless empty, why listening ended without one.
+    void TraceListening(std::span<const std::uint8_t> noise, std::string timedOut) const;
 
     TSer_Port& Line;
     int Address;

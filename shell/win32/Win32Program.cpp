@@ -19,8 +19,8 @@ namespace {
 // directory dialog, and TForm1.
 class Win32Shell : public ProgramShell {
 public:
-    Win32Shell(std::string iniPath, LifeCycleEvents events)
-        : iniPath_(std::move(iniPath)), events_(std::move(events)) {}
+    Win32Shell(EngineOptions engineOptions, LifeCycleEvents events)
+        : engineOptions_(std::move(engineOptions)), events_(std::move(events)) {}
 
     ~Win32Shell() override {
         if (comReady_) {
@@ -40,8 +40,7 @@ public:
     void ShowStartMessage(const MessageBox& box) override { win32::ShowMessageBox(nullptr, box); }
 
     bool Start() override {
-        EngineOptions options;
-        options.iniPath = iniPath_;
+        EngineOptions options = engineOptions_;
         options.startDirectory = CaptureStartDirectory();
         win32::WindowOptions windowOptions;
         windowOptions.lifeCycle = events_;
@@ -77,7 +76,7 @@ public:
     }
 
 private:
-    std::string iniPath_;
+    EngineOptions engineOptions_; // the files main chose
     LifeCycleEvents events_;
     bool comReady_ = false;
     std::unique_ptr<win32::TForm1> form_;
@@ -86,8 +85,8 @@ private:
 
 } // namespace
 
-int RunWin32Window(const std::string& iniPath, const LifeCycleEvents& events) {
-    Win32Shell shell(iniPath, events);
+int RunWin32Window(EngineOptions engineOptions, const LifeCycleEvents& events) {
+    Win32Shell shell(std::move(engineOptions), events);
     return RunProgram(shell);
 }
 

@@ -9,7 +9,9 @@
 
 namespace kelmora {
 
-int RunWin32Window(const std::string& iniPath, const LifeCycleEvents& events = {});
+// `engineOptions`: the INI file and the line trace main chose; the shell adds
+// its start directory.
+int RunWin32Window(EngineOptions engineOptions, const LifeCycleEvents& events = {});
 
 // Whether the window can be shown here: nothing when it can, else why not
 // (a service or a remote shell has no visible window station).

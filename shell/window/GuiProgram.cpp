@@ -44,8 +44,9 @@ bool WaylandPluginInstalled() {
 // TForm1.
 class QtShell : public ProgramShell {
 public:
-    QtShell(std::string iniPath, int& argc, char** argv, LifeCycleEvents events)
-        : iniPath_(std::move(iniPath)), argc_(argc), argv_(argv), events_(std::move(events)) {}
+    QtShell(EngineOptions engineOptions, int& argc, char** argv, LifeCycleEvents events)
+        : engineOptions_(std::move(engineOptions)), argc_(argc), argv_(argv),
+          events_(std::move(events)) {}
 
     // Before anything is shown: the second copy's message too has the
     // program's look and language.
@@ -60,8 +61,7 @@ public:
     void ShowStartMessage(const MessageBox& box) override { ShowMessageBox(nullptr, box); }
 
     bool Start() override {
-        EngineOptions options;
-        options.iniPath = iniPath_;
+        EngineOptions options = engineOptions_;
         options.startDirectory = CaptureStartDirectory();
         WindowOptions windowOptions;
         windowOptions.lifeCycle = events_;
@@ -92,7 +92,7 @@ public:
     void Stop() override { form_.reset(); }
 
 private:
-    std::string iniPath_;
+    EngineOptions engineOptions_; // the files main chose
     int& argc_;
     char** argv_;
     LifeCycleEvents events_;
@@ -106,8 +106,9 @@ std::optional<std::string> MissingDisplayForWindow() {
     return missing_display(process_display_environment(WaylandPluginInstalled()));
 }
 
-int RunWindowed(const std::string& iniPath, int& argc, char** argv, const LifeCycleEvents& events) {
-    QtShell shell(iniPath, argc, argv, events);
+int RunWindowed(EngineOptions engineOptions, int& argc, char** argv,
+                const LifeCycleEvents& events) {
+    QtShell shell(std::move(engineOptions), argc, argv, events);
     return RunProgram(shell);
 }
 

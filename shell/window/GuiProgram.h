@@ -9,7 +9,9 @@
 
 namespace kelmora {
 
-int RunWindowed(const std::string& iniPath, int& argc, char** argv,
+// `engineOptions`: the INI file and the line trace main chose; the shell adds
+// its start directory.
+int RunWindowed(EngineOptions engineOptions, int& argc, char** argv,
                 const LifeCycleEvents& events = {});
 
 // Whether the window can be shown here; nothing when it can, else why not.

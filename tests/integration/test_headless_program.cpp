@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/TextLines.h"
+#include "sim/SeedRecords.h"
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
 #include "support/LogMessages.h"
@@ -26,6 +27,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <sstream>
 
 using namespace kelmora;
 using namespace kelmora::testing;
@@ -351,4 +354,141 @@ TEST_F(Headless, APulledAdapterIsUsedAgainWithoutARestart) {
     EXPECT_EQ(kelmora->Wait(10000), 0);
     const auto log = Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "COM1 nepracuje (chyba -14)"), 1);
+}
+
+namespace {
+
+// What crossed the line as one trace tells it: the direction as the terminal
+// saw it (Kelmora's TX is the terminal's RX), the address and the bytes.
+// Lines without bytes (RTS, a timeout, an answer the terminal left out) and
+// Kelmora's noise (the rest of a poll frame it had flushed) are left out:
+// they have nothing the other side saw.
+struct Crossing {
+    std::string direction;
+    std::string address;
+    std::string kind;
+    std::string bytes;
+    bool SameAs(const Crossing& o) const {
+        return direction == o.direction && address == o.address && bytes == o.bytes;
+    }
+};
+
+std::vector<Crossing> Crossings(const std::string& trace, bool kelmorasTrace) {
+    std::vector<Crossing> out;
+    for (std::string line : split_text_lines(trace)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        line = line.substr(0, line.find(" # "));
+        std::istringstream words(line);
+        std::string ms, port;
+        Crossing c;
+        words >> ms;
+        if (kelmorasTrace) {
+            words >> port;
+            EXPECT_EQ(port, "COM1") << line;
+        }
+        words >> c.direction >> c.address >> c.kind;
+        std::getline(words, c.bytes);
+        c.bytes.erase(0, c.bytes.find_first_not_of(' '));
+        c.bytes.erase(c.bytes.find_last_not_of(' ') + 1);
+        if (c.direction == "--" || c.bytes.empty() || (kelmorasTrace && c.kind == "noise")) {
+            continue;
+        }
+        if (kelmorasTrace) {
+            c.direction = c.direction == "TX" ? "RX" : "TX";
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::vector<Crossing> Only(const std::vector<Crossing>& all, const std::string& direction) {
+    std::vector<Crossing> out;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(out),
+                 [&](const Crossing& c) { return c.direction == direction; });
+    return out;
+}
+
+// Whether `part` appears in `whole` in its order (a MASTER polls on while
+// Kelmora does not listen).
+bool InOrderWithin(const std::vector<Crossing>& part, const std::vector<Crossing>& whole) {
+    auto at = whole.begin();
+    for (const Crossing& c : part) {
+        at = std::find_if(at, whole.end(), [&](const Crossing& w) { return w.SameAs(c); });
+        if (at == whole.end()) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(Headless, ItsLineTraceOfAJobMatchesTheTerminalsTrace) {
+    for (const sim::Role role : {sim::Role::Slave, sim::Role::Master}) {
+        const bool master = role == sim::Role::Master;
+        SCOPED_TRACE(master ? "MASTER" : "SLAVE");
+        const std::string simTrace = dir.file(master ? "sim-master.trace" : "sim-slave.trace");
+        const std::string ownTrace = dir.file(master ? "master.trace" : "slave.trace");
+        sim::SimOptions options;
+        sim::StationSetup station;
+        station.terminal.address = 1;
+        station.terminal.role = role;
+        station.terminal.records = sim::random_records(20, 5, {}, {});
+        options.terminals.push_back(station);
+        options.timing.baud = 115200;
+        options.trace_path = simTrace;
+        simulator = std::make_unique<sim::Simulator>(options);
+        const auto started = simulator->start();
+        ASSERT_TRUE(started.ok()) << started.error;
+        ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, started.path}}));
+        remove_file(DataFile("rexcom.sta"));
+        remove_file(dir.file("errorlog.txt"));
+
+        // The window's way, the INI key; and the command line, which wins.
+        std::vector<std::string> arguments = {"--headless", "--config", dir.file("kelmora.ini")};
+        ASSERT_TRUE(WriteIniValue(dir.file("kelmora.ini"), "Diagnostika", "Trace",
+                                  master ? dir.file("missing/line.trace") : ownTrace));
+        if (master) {
+            arguments.insert(arguments.end(), {"--trace", ownTrace});
+        }
+        ChildProcess kelmora(KELMORA_PROGRAM, arguments, dir.str(),
+                             {"XDG_RUNTIME_DIR=" + dir.str()}, dir.file("stderr.txt"));
+        ASSERT_TRUE(WaitFor([&] { return Logged(master ? "TERM 1 MASTER" : "TERM 1 SLAVE"); }));
+        ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\nP\r\n"));
+        ASSERT_TRUE(WaitFor([&] {
+            return file_exists(DataFile("rexcom.sta")) && !file_exists(DataFile("request.cfg")) &&
+                   !file_exists(DataFile("request.cfg.job"));
+        }));
+        EXPECT_EQ(read_file(DataFile("rexcom.sta")), "2,20\r\n");
+        kelmora.Signal(SIGTERM);
+        EXPECT_EQ(kelmora.Wait(10000), 0);
+        simulator.reset();
+
+        const auto own = Crossings(read_file(ownTrace).value_or(""), true);
+        const auto terminal = Crossings(read_file(simTrace).value_or(""), false);
+        // Every frame Kelmora sent reached the terminal, as it was sent.
+        const auto sent = Only(own, "RX");
+        const auto arrived = Only(terminal, "RX");
+        ASSERT_EQ(sent.size(), arrived.size());
+        EXPECT_TRUE(InOrderWithin(sent, arrived));
+        // What Kelmora took off the line is what the terminal put on it;
+        // from a SLAVE, all of it.
+        const auto taken = Only(own, "TX");
+        const auto answered = Only(terminal, "TX");
+        EXPECT_TRUE(InOrderWithin(taken, answered));
+        if (!master) {
+            EXPECT_EQ(taken.size(), answered.size());
+        }
+        // Not an empty match: the answer blocks of S and P are there, read as blocks.
+        EXPECT_EQ(std::count_if(taken.begin(), taken.end(),
+                                [](const Crossing& c) { return c.kind == "block"; }),
+                  2);
+        EXPECT_EQ(std::count_if(taken.begin(), taken.end(),
+                                [](const Crossing& c) { return c.kind == "ack"; }),
+                  std::count_if(answered.begin(), answered.end(),
+                                [](const Crossing& c) { return c.kind == "ack"; }));
+    }
 }

@@ -2,7 +2,9 @@
 // whose far side the test scripts byte for byte.
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/TextLines.h"
 #include "serial/Customport.h"
+#include "serial/LineTrace.h"
 #include "serial/PortDevices.h"
 #include "support/RecordingHost.h"
 #include "support/ScriptedTerminal.h"
@@ -12,7 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace kelmora;
 using namespace kelmora::testing;
@@ -286,4 +292,74 @@ TEST_F(Link, MastersWholeMemoryFollowedByItsPollFrameFits) {
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(t.ReceivedCount, 48);
     EXPECT_EQ(t.RecordCount, 2);
+}
+
+TEST_F(Link, TheTraceSaysWhatKelmoraMadeOfEachExchange) {
+    TempDir dir;
+    LineTrace trace;
+    std::string error;
+    ASSERT_TRUE(trace.Open(dir.file("line.trace"), LineTrace::kDefaultLimit, error)) << error;
+    line->Trace = &trace;
+    // What comes after the frame went out (rts-up, frame, rts-down).
+    struct Case {
+        const char* name;
+        Reply reply;
+        const char* command;
+        std::vector<std::string> after;
+    };
+    Reply hangUp{Concat({kAckByte, PersonRecord('R')})};
+    hangUp.hangUpAfterMs = 50;
+    const Case cases[] = {
+        {"acknowledged", {kAckByte}, "N", {"ack"}},
+        {"another byte", {{0x15}}, "N", {"nak 15"}},
+        {"silence", {}, "N", {"timeout"}},
+        {"an answer", {Concat({kAckByte, PersonRecord('R')})}, "P", {"ack", "block 52 01 02"}},
+        {"acknowledged, no answer", {kAckByte}, "Y", {"ack", "timeout"}},
+        {"cut off", hangUp, "P", {"ack", "block 52 01 02", "failed"}}, // last: the device goes
+    };
+    Slave();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t before = split_text_lines(*read_file(dir.file("line.trace"))).size();
+        far.Script({c.reply});
+        ExecuteCommand(*terminal, c.command);
+        auto lines = split_text_lines(*read_file(dir.file("line.trace")));
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(before));
+        ASSERT_EQ(lines.size(), 3 + c.after.size()) << lines.back();
+        EXPECT_NE(lines[0].find(" COM7 -- -- rts-up"), std::string::npos) << lines[0];
+        EXPECT_NE(lines[1].find(" COM7 TX 01 frame    01 04 "), std::string::npos) << lines[1];
+        EXPECT_NE(lines[2].find(" COM7 -- -- rts-down"), std::string::npos) << lines[2];
+        for (std::size_t i = 0; i < c.after.size(); ++i) {
+            std::string expected = c.after[i];
+            const auto blank = expected.find(' ');
+            if (blank != std::string::npos) {
+                expected.insert(blank, 8 - blank, ' '); // the kind's column
+            }
+            EXPECT_NE(lines[3 + i].find(" COM7 RX 01 " + expected), std::string::npos)
+                << lines[3 + i];
+        }
+    }
+}
+
+TEST_F(Link, TheTraceTellsNoiseFromThePollFrame) {
+    TempDir dir;
+    LineTrace trace;
+    std::string error;
+    ASSERT_TRUE(trace.Open(dir.file("line.trace"), LineTrace::kDefaultLimit, error)) << error;
+    line->Trace = &trace;
+    TTobrin& t = Terminal(1);
+    std::thread late([&] {
+        sleep_ms(30);
+        far.Send({0x10, 0x04, 0x10, 0x04, 0x55, 0x69});
+    });
+    EXPECT_TRUE(t.ListenForPoll());
+    late.join();
+    EXPECT_FALSE(t.ListenForPoll()); // silence
+    const auto lines = split_text_lines(*read_file(dir.file("line.trace")));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_NE(lines[2].find(" RX 01 noise    10 04"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find(" RX 01 poll     10 04 55 69"), std::string::npos) << lines[3];
+    EXPECT_NE(lines[5].find(" RX 01 timeout  # no poll frame: 120 ms of silence"),
+              std::string::npos)
+        << lines[5];
 }
