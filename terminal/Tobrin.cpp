@@ -144,7 +144,8 @@ bool TTobrin::AwaitPollFrame(int byteTimeoutMs, std::uint32_t start) {
     }
 }
 
-void TTobrin::TraceListening(std::span<const std::uint8_t> noise, std::string timedOut) const {
+void TTobrin::TraceListening(std::span<const std::uint8_t> noise,
+                             const std::string& timedOut) const {
     if (!noise.empty()) {
         TraceReceived("noise", noise);
     }

@@ -81,7 +81,7 @@ public:
         std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now()) const;
     // The bytes heard while listening for the poll frame that formed none,
     // and, unless empty, why listening ended without one.
-    void TraceListening(std::span<const std::uint8_t> noise, std::string timedOut) const;
+    void TraceListening(std::span<const std::uint8_t> noise, const std::string& timedOut) const;
 
     TSer_Port& Line;
     int Address;

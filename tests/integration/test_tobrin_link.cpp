@@ -64,6 +64,14 @@ protected:
         terminal = std::make_unique<TTobrin>(*line, address, memory, host);
         return *terminal;
     }
+    // The line writes its trace to TracePath() from now on.
+    void TraceTheLine() {
+        std::string error;
+        ASSERT_TRUE(trace.Open(TracePath(), LineTrace::kDefaultLimit, error)) << error;
+        line->Trace = &trace;
+    }
+    std::string TracePath() const { return traceDir.file("line.trace"); }
+
     TTobrin& Slave(int address = 1, std::size_t memory = 1000) {
         TTobrin& t = Terminal(address, memory);
         t.SlaveFlag = true;
@@ -75,6 +83,8 @@ protected:
     RecordingHost host;
     std::unique_ptr<TSer_Port> line;
     std::unique_ptr<TTobrin> terminal;
+    TempDir traceDir;
+    LineTrace trace;
 };
 
 } // namespace
@@ -295,11 +305,7 @@ TEST_F(Link, MastersWholeMemoryFollowedByItsPollFrameFits) {
 }
 
 TEST_F(Link, TheTraceSaysWhatKelmoraMadeOfEachExchange) {
-    TempDir dir;
-    LineTrace trace;
-    std::string error;
-    ASSERT_TRUE(trace.Open(dir.file("line.trace"), LineTrace::kDefaultLimit, error)) << error;
-    line->Trace = &trace;
+    ASSERT_NO_FATAL_FAILURE(TraceTheLine());
     // What comes after the frame went out (rts-up, frame, rts-down).
     struct Case {
         const char* name;
@@ -320,10 +326,10 @@ TEST_F(Link, TheTraceSaysWhatKelmoraMadeOfEachExchange) {
     Slave();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::size_t before = split_text_lines(*read_file(dir.file("line.trace"))).size();
+        const std::size_t before = split_text_lines(*read_file(TracePath())).size();
         far.Script({c.reply});
         ExecuteCommand(*terminal, c.command);
-        auto lines = split_text_lines(*read_file(dir.file("line.trace")));
+        auto lines = split_text_lines(*read_file(TracePath()));
         lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(before));
         ASSERT_EQ(lines.size(), 3 + c.after.size()) << lines.back();
         EXPECT_NE(lines[0].find(" COM7 -- -- rts-up"), std::string::npos) << lines[0];
@@ -342,11 +348,7 @@ TEST_F(Link, TheTraceSaysWhatKelmoraMadeOfEachExchange) {
 }
 
 TEST_F(Link, TheTraceTellsNoiseFromThePollFrame) {
-    TempDir dir;
-    LineTrace trace;
-    std::string error;
-    ASSERT_TRUE(trace.Open(dir.file("line.trace"), LineTrace::kDefaultLimit, error)) << error;
-    line->Trace = &trace;
+    ASSERT_NO_FATAL_FAILURE(TraceTheLine());
     TTobrin& t = Terminal(1);
     std::thread late([&] {
         sleep_ms(30);
@@ -355,7 +357,7 @@ TEST_F(Link, TheTraceTellsNoiseFromThePollFrame) {
     EXPECT_TRUE(t.ListenForPoll());
     late.join();
     EXPECT_FALSE(t.ListenForPoll()); // silence
-    const auto lines = split_text_lines(*read_file(dir.file("line.trace")));
+    const auto lines = split_text_lines(*read_file(TracePath()));
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_NE(lines[2].find(" RX 01 noise    10 04"), std::string::npos) << lines[2];
     EXPECT_NE(lines[3].find(" RX 01 poll     10 04 55 69"), std::string::npos) << lines[3];
