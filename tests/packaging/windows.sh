@@ -52,7 +52,10 @@ zip)
         expect_version "$name" wine "$folder/$name.exe"
     done
     # The program's icon: a group-icon resource (type 14) beside the version.
-    x86_64-w64-mingw32-objdump -p "$folder/kelmora.exe" | grep -Eq '^[0-9a-f]{3}   Entry: ID: 0x00000e,' ||
+    # grep reads on to the end: with pipefail, one that quits at the match
+    # (-q) leaves objdump to die of SIGPIPE, and the check fails by chance.
+    x86_64-w64-mingw32-objdump -p "$folder/kelmora.exe" |
+        grep -E '^[0-9a-f]{3}   Entry: ID: 0x00000e,' >/dev/null ||
         fail "kelmora.exe carries no icon"
 
     start_sim "$KELMORA_WINE_PORTS/com1"
@@ -66,7 +69,7 @@ zip)
 msi)
     [ -f "${KELMORA_MSI:-}" ] || fail "${KELMORA_MSI:-the MSI} is missing: make package builds it"
     # The uninstaller entry's icon: the program's own, an icon file.
-    msiinfo export "$KELMORA_MSI" Property | tr -d '\r' | grep -qxF $'ARPPRODUCTICON\tkelmora.ico' ||
+    msiinfo export "$KELMORA_MSI" Property | tr -d '\r' | grep -xF $'ARPPRODUCTICON\tkelmora.ico' >/dev/null ||
         fail "the MSI names no ARPPRODUCTICON"
     msiinfo extract "$KELMORA_MSI" Icon.kelmora.ico | file - | grep -q "MS Windows icon resource" ||
         fail "the MSI's icon is not an icon"
