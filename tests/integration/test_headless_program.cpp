@@ -491,4 +491,14 @@ TEST_F(Headless, ItsLineTraceOfAJobMatchesTheTerminalsTrace) {
                   std::count_if(answered.begin(), answered.end(),
                                 [](const Crossing& c) { return c.kind == "ack"; }));
     }
+    // A trace file that cannot be written is logged, and the program serves on without.
+    const std::string unwritable = dir.file("missing/line.trace");
+    remove_file(dir.file("errorlog.txt"));
+    ChildProcess kelmora(KELMORA_PROGRAM,
+                         {"--headless", "--config", dir.file("kelmora.ini"), "--trace", unwritable},
+                         dir.str(), {"XDG_RUNTIME_DIR=" + dir.str()}, dir.file("stderr.txt"));
+    EXPECT_TRUE(
+        WaitFor([&] { return Logged(std::string("Nelze vytvořit soubor "_cp) + unwritable); }));
+    kelmora.Signal(SIGTERM);
+    EXPECT_EQ(kelmora.Wait(10000), 0);
 }
