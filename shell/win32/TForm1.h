@@ -74,7 +74,9 @@ public:
     // job runs.
     void RequestQuit();
 
-    // The handlers, named control plus event.
+    // The handlers, named control plus event; many carry another control's
+    // name: who calls what is the table in shell/window/TForm1.h (and
+    // DESIGN.md, "Names"), which holds for this window too.
     void Show_windowClick();
     void Hide_windowClick();
     void KonecClick();
