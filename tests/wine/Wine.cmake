@@ -21,8 +21,10 @@ set(KELMORA_WINE_ENV
     LOCPATH=${KELMORA_WINE_DIR}/locale
     LC_ALL=cs_CZ.UTF-8)
 # Every test program created from here on runs this way (the cache keeps the
-# bare emulator for the programs outside tests/).
-set(CMAKE_CROSSCOMPILING_EMULATOR env ${KELMORA_WINE_ENV} ${CMAKE_CROSSCOMPILING_EMULATOR})
+# bare emulator for the programs outside tests/), through run.sh, which starts
+# it again when Wine fails to start it.
+set(CMAKE_CROSSCOMPILING_EMULATOR bash ${CMAKE_CURRENT_LIST_DIR}/run.sh
+    env ${KELMORA_WINE_ENV} ${CMAKE_CROSSCOMPILING_EMULATOR})
 
 # null-modem runs on the build machine, not under Wine. A test program marked
 # NULL_MODEM runs inside it: COM11 and COM12 are then wired to each other.
