@@ -39,6 +39,7 @@ public:
     void ShowMessage(std::string_view text) override {
         std::fprintf(stderr, "message: %.*s\n", int(text.size()), text.data());
     }
+    bool StopRequested() const override { return false; }
     int lines = 0;
 
 private:

@@ -87,9 +87,14 @@ bool CommandRunner::ReportStatus(int a, int b) {
     return kelmora::ReportStatus(log_, console_, config_.DataPath, a, b);
 }
 
-bool CommandRunner::ReportJobStatus() {
+CommandRunner::Pair CommandRunner::JobPair() const {
     const TTobrin* t = SelectedTerminal();
-    return ReportStatus(t != nullptr ? t->AckCount : -1, t != nullptr ? t->RecordCount : -1);
+    return t != nullptr ? Pair{t->AckCount, t->RecordCount} : Pair{};
+}
+
+bool CommandRunner::ReportJobStatus() {
+    const Pair pair = JobPair();
+    return ReportStatus(pair.a, pair.b);
 }
 
 bool CommandRunner::StopAsked() const {
@@ -137,14 +142,51 @@ void CommandRunner::SetAside(const std::string& path, FileProblem problem) {
     ReportStatus(-1, -1);
 }
 
-void CommandRunner::FinishJob(const std::string& workPath, bool statusWritten) {
-    // Without its final status the job counts as unfinished at the next start.
-    if (statusWritten) {
+void CommandRunner::FinishJob(const std::string& workPath, int a, int b) {
+    if (ReportStatus(a, b)) {
         remove_file(workPath);
+        pending_.reset();
+        return;
     }
+    // The work file stays: the job counts as unfinished until its status is
+    // out, also across a restart.
+    pending_ = Pair{a, b};
+    waitLogged_ = false;
+    const std::string status = StatusFilePath(config_.DataPath);
+    if (remove_file(status)) {
+        log_.LogEvent(std::string("Soubor "_cp) + status +
+                      std::string(" odstraněn: patří předchozí úloze"_cp));
+    }
+    log_.LogEvent("Stav úlohy bude zapsán, jakmile to datový adresář dovolí"_cp);
+}
+
+bool CommandRunner::ReportPendingStatus(const std::string& requestPath) {
+    const std::string work = requestPath + std::string(kWorkSuffix);
+    if (!file_exists(work)) {
+        pending_.reset();
+        return true;
+    }
+    const Pair pair = pending_.value_or(Pair{});
+    if (!WriteStatusFile(config_.DataPath, pair.a, pair.b)) {
+        if (!waitLogged_) {
+            waitLogged_ = true;
+            log_.LogEvent("Další požadavek čeká: stav předchozí úlohy nelze zapsat"_cp);
+        }
+        return false;
+    }
+    const std::string text = FormatStatusPair(pair.a, pair.b);
+    log_.LogEvent(std::string("Stav úlohy dodatečně zapsán: "_cp) + text);
+    console_.SetStatusPanel(1, text);
+    remove_file(work);
+    pending_.reset();
+    return true;
 }
 
 void CommandRunner::ProcessRequestFile(const std::string& path) {
+    // The host must never read an earlier job's pair as this one's.
+    if (!ReportPendingStatus(path)) {
+        return;
+    }
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
@@ -163,34 +205,35 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     }
     CommandList = std::move(file.lines);
     if (CommandList.empty()) {
-        FinishJob(work, ReportStatus(-1, -1));
+        FinishJob(work, -1, -1);
         return;
     }
     if (CommandList.front().compare(0, 4, "TERM") == 0) {
         const long n = ReadLong(std::string_view(CommandList.front()).substr(4));
         if (n < 1 || n > kSlotCount || !terminals_.IsConnected(static_cast<int>(n - 1))) {
-            FinishJob(work, ReportStatus(-1, 0));
+            FinishJob(work, -1, 0);
             return;
         }
         console_.SelectSlot(static_cast<int>(n - 1));
-        const bool written = ReportStatus(1, 0);
         CommandList.erase(CommandList.begin());
         if (CommandList.empty()) {
-            FinishJob(work, written);
+            FinishJob(work, 1, 0);
             return;
         }
+        ReportStatus(1, 0);
     }
     if (!RunCommandList()) {
         log_.LogEvent("Úloha nedokončena: program končí"_cp);
-        FinishJob(work, ReportStatus(-1, -1));
+        FinishJob(work, -1, -1);
         return;
     }
     if (!SaveResults()) {
         // The host must not take the old output file for this job's.
-        FinishJob(work, ReportStatus(-1, -1));
+        FinishJob(work, -1, -1);
         return;
     }
-    FinishJob(work, ReportJobStatus());
+    const Pair pair = JobPair();
+    FinishJob(work, pair.a, pair.b);
     terminals_.ShowTerminalState(console_.SelectedSlot());
 }
 
@@ -200,7 +243,7 @@ void CommandRunner::ReportUnfinishedJob(const std::string& requestPath) {
         return;
     }
     log_.LogEvent("Úloha ze souboru požadavků nebyla dokončena, znovu se nespouští"_cp);
-    FinishJob(work, ReportStatus(-1, -1));
+    FinishJob(work, -1, -1);
 }
 
 bool CommandRunner::RunCommandList() {
@@ -280,6 +323,10 @@ bool CommandRunner::RunCommand(std::string_view text) {
         } else {
             outcome = ExecuteCommand(*t, text);
         }
+        if (outcome != CommandOutcome::Done && StopAsked()) {
+            cut_ = true; // the stop may be what cut it: the job is not finished
+            return false;
+        }
         switch (outcome) {
         case CommandOutcome::Done:
             return true;
@@ -287,6 +334,10 @@ bool CommandRunner::RunCommand(std::string_view text) {
             Pause(kFailedPauseMs);
             result = false;
             break;
+        case CommandOutcome::Overflow:
+            // The terminal holds more than its memory is configured for:
+            // sending again would only overflow again.
+            return false;
         case CommandOutcome::Repeat:
             Pause(kRepeatPauseMs);
             ++receiveAttempt;

@@ -15,11 +15,21 @@
 //   stop request or left unfinished by the last run, a job
 //   whose output file cannot be written                    -1,-1
 //
+// A command whose answer did not come whole and right counts as failed, so
+// the pair never reports it as acknowledged.
+//
 // A request file is taken by renaming it to its work name (kWorkSuffix added)
 // and runs under that name; the work file goes once the job's final status
 // is in "rexcom.sta". One still there at start belongs to a job the last run
 // never finished (a power cut, a kill): it is reported, never run again, as
 // its record commands may already have reached the terminal.
+//
+// A final status that cannot be written (a full or read-only data directory)
+// stays pending with its work file: the old "rexcom.sta" is removed where
+// that is possible, so the host cannot take the last job's pair for this
+// one's; the pending pair is written as soon as the directory lets it
+// (ReportPendingStatus, before every request and at every re-test), and no
+// request is taken before that.
 //
 // A request file that cannot be taken (a FIFO, a directory or a device under
 // its name, more than kMaxCommandFileBytes or kMaxCommandFileLines,
@@ -31,6 +41,7 @@
 #include "platform/Files.h"
 #include "terminal/CommandLine.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +72,11 @@ public:
     // At start: a work file left by a job the last run never finished is
     // logged and reported as a failure, and removed once that is written.
     void ReportUnfinishedJob(const std::string& requestPath);
+
+    // Writes the final status of the request's last job if it is still
+    // pending (logged when it finally is). Whether nothing is pending now:
+    // only then may the next request be taken.
+    bool ReportPendingStatus(const std::string& requestPath);
 
     // Runs CommandList on the selected slot. An error raised while a line is
     // encoded or executed ends the run at once, without a message. False when
@@ -97,8 +113,15 @@ private:
     bool RunLine(const std::string& line);
     void Pause(int ms);
     bool StopAsked() const;
+    struct Pair {
+        int a = -1;
+        int b = -1;
+    };
+    // The selected terminal's counts, or -1,-1 when its slot is not connected.
+    Pair JobPair() const;
     void SetAside(const std::string& path, FileProblem problem);
-    void FinishJob(const std::string& workPath, bool statusWritten);
+    // The job's final status; the work file goes once it is written.
+    void FinishJob(const std::string& workPath, int a, int b);
 
     const Configuration& config_;
     const EventLog& log_;
@@ -106,6 +129,10 @@ private:
     Terminals& terminals_;
     SharedFlags& flags_;
     bool cut_ = false; // a stop cut the current run short
+    // The final status of a job whose work file is still there because the
+    // pair could not be written (none: the job is the last run's, -1,-1).
+    std::optional<Pair> pending_;
+    bool waitLogged_ = false; // "a request waits" said once while pending
 };
 
 // atol: leading white space, a sign, then decimal digits up to the first

@@ -130,7 +130,7 @@ void Engine::LoadConfiguration() {
     dataMark_ = std::make_unique<SingleInstance>(kDataPathMark, config_.DataPath);
     secondCopy_ = !dataMark_->Held();
     ApplyToSerialLayer(config_);
-    host_ = std::make_unique<TerminalHost>(TobrinSettingsFrom(config_), log_, console_);
+    host_ = std::make_unique<TerminalHost>(TobrinSettingsFrom(config_), log_, console_, flags_);
     terminals_ =
         std::make_unique<Terminals>(config_, *host_, console_, log_, flags_, options_.opener);
     runner_ = std::make_unique<CommandRunner>(config_, log_, console_, *terminals_, flags_);
@@ -188,9 +188,10 @@ void Engine::StartWatcher(std::string_view requestFileName) {
             runner_->ProcessRequestFile(path);
         }
     };
-    work.retestTerminals = [this] {
+    work.retestTerminals = [this, requestPath] {
         if (!flags_.StopRequested) {
             JobScope job(*this);
+            runner_->ReportPendingStatus(requestPath);
             terminals_->RetestTerminals();
         }
     };
@@ -200,7 +201,9 @@ void Engine::StartWatcher(std::string_view requestFileName) {
 }
 
 void Engine::RequestStop() {
-    flags_.StopRequested = true;
+    if (!flags_.StopRequested.exchange(true) && onStopRequest_) {
+        onStopRequest_();
+    }
 }
 
 void Engine::Shutdown() {

@@ -75,9 +75,13 @@ public:
     void StartWatcher(std::string_view requestFileName);
 
     // Thread-safe, from the system's stop request (SIGTERM, SIGINT): the job
-    // in progress ends after its current command and reports a failure; no
-    // new job starts. The shell then ends its loop and runs Shutdown.
+    // in progress ends after its current command (a download at once) and
+    // reports a failure; no new job starts. The shell then ends its loop and
+    // runs Shutdown. The first request calls `onStopRequest` at once, on the
+    // calling thread.
     void RequestStop();
+    // Set before the program runs; thread-safe work only.
+    void OnStopRequest(std::function<void()> hook) { onStopRequest_ = std::move(hook); }
 
     // The shutdown sequence: Stopping, the watcher stopped (a hand-over it is
     // waiting for is dropped, so the request file stays for the next start),
@@ -152,6 +156,7 @@ private:
     std::unique_ptr<CommandRunner> runner_;
     std::unique_ptr<THlidac> watcher_;
     std::unique_ptr<SingleInstance> dataMark_;
+    std::function<void()> onStopRequest_;
     bool secondCopy_ = false;
     bool started_ = false; // "Start programu" logged
     int jobDepth_ = 0;

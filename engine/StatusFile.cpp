@@ -16,12 +16,16 @@ constexpr std::string_view kStatusFileName = "rexcom.sta";
 
 } // namespace
 
+std::string StatusFilePath(std::string_view dataPath) {
+    return join_path(dataPath, kStatusFileName);
+}
+
 std::string FormatStatusPair(int a, int b) {
     return std::to_string(a) + "," + std::to_string(b);
 }
 
 bool WriteStatusFile(std::string_view dataPath, int a, int b) {
-    return replace_file(join_path(dataPath, kStatusFileName), FormatStatusPair(a, b) + "\r\n");
+    return replace_file(StatusFilePath(dataPath), FormatStatusPair(a, b) + "\r\n");
 }
 
 bool ReportStatus(const EventLog& log, Console& console, std::string_view dataPath, int a, int b) {
@@ -31,7 +35,7 @@ bool ReportStatus(const EventLog& log, Console& console, std::string_view dataPa
     if (WriteStatusFile(dataPath, a, b)) {
         return true;
     }
-    log.LogEvent(std::string("Nelze zapsat soubor "_cp) + join_path(dataPath, kStatusFileName));
+    log.LogEvent(std::string("Nelze zapsat soubor "_cp) + StatusFilePath(dataPath));
     return false;
 }
 

@@ -11,6 +11,9 @@ namespace kelmora {
 class Console;
 class EventLog;
 
+// "rexcom.sta" in the data path.
+std::string StatusFilePath(std::string_view dataPath);
+
 // "a,b" without a line end: the log's and the status panel's form.
 std::string FormatStatusPair(int a, int b);
 

@@ -2,6 +2,7 @@
 
 #include "engine/Console.h"
 #include "engine/EventLog.h"
+#include "engine/SharedFlags.h"
 
 namespace kelmora {
 
@@ -16,8 +17,9 @@ TobrinSettings TobrinSettingsFrom(const Configuration& c) {
     return s;
 }
 
-TerminalHost::TerminalHost(TobrinSettings settings, const EventLog& log, Console& console)
-    : settings_(std::move(settings)), log_(log), console_(console) {}
+TerminalHost::TerminalHost(TobrinSettings settings, const EventLog& log, Console& console,
+                           const SharedFlags& flags)
+    : settings_(std::move(settings)), log_(log), console_(console), flags_(flags) {}
 
 void TerminalHost::LogEvent(std::string_view message) {
     log_.LogEvent(message);
@@ -41,6 +43,10 @@ CursorShape TerminalHost::SetCursor(CursorShape shape) {
 
 void TerminalHost::ShowMessage(std::string_view text) {
     console_.ShowMessage({text, {}, MessageIcon::None, MessageButtons::Ok});
+}
+
+bool TerminalHost::StopRequested() const {
+    return flags_.StopRequested || flags_.Stopping;
 }
 
 } // namespace kelmora

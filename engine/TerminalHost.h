@@ -9,12 +9,14 @@ namespace kelmora {
 
 class Console;
 class EventLog;
+struct SharedFlags;
 
 TobrinSettings TobrinSettingsFrom(const Configuration& config);
 
 class TerminalHost : public TobrinHost {
 public:
-    TerminalHost(TobrinSettings settings, const EventLog& log, Console& console);
+    TerminalHost(TobrinSettings settings, const EventLog& log, Console& console,
+                 const SharedFlags& flags);
 
     const TobrinSettings& Settings() const override { return settings_; }
     void LogEvent(std::string_view message) override;
@@ -23,6 +25,7 @@ public:
     void SetAnswerBytesPanel(std::string_view text) override;
     CursorShape SetCursor(CursorShape shape) override;
     void ShowMessage(std::string_view text) override;
+    bool StopRequested() const override;
 
     // The operator's choice in "Prodloužení testu MASTER o (ms)" acts at once.
     void SetMasterTestMs(int ms) { settings_.MasterTestMs = ms; }
@@ -31,6 +34,7 @@ private:
     TobrinSettings settings_;
     const EventLog& log_;
     Console& console_;
+    const SharedFlags& flags_;
 };
 
 } // namespace kelmora

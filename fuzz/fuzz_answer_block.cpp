@@ -124,6 +124,7 @@ public:
     void SetAnswerBytesPanel(std::string_view) override {}
     CursorShape SetCursor(CursorShape) override { return CursorShape::Default; }
     void ShowMessage(std::string_view) override {}
+    bool StopRequested() const override { return false; }
     std::size_t lines = 0;
 
 private:

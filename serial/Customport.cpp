@@ -139,6 +139,10 @@ void TSer_Port::FlushInput() {
     }
 }
 
+bool TSer_Port::InputWaiting() const {
+    return Driver != nullptr && rx_empty(Driver) == 0;
+}
+
 int TSer_Port::Status() const {
     return Driver != nullptr ? Driver->status : -1;
 }

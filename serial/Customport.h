@@ -69,6 +69,9 @@ public:
     void ClearTransmit();
     // Discards everything received.
     void FlushInput();
+    // Whether a received byte waits to be read (false without a Driver, or
+    // when the driver cannot tell).
+    bool InputWaiting() const;
     // The driver status, or -1 without a Driver.
     int Status() const;
 

@@ -217,21 +217,27 @@ int read_byte_timed(PortRecord* port, std::int32_t timeout_ms) {
         return SP_ERR_BAD_PORT;
     }
     const std::uint32_t start = tick_ms();
-    for (;;) {
+    for (bool time_is_up = false;;) {
         // A negative answer (a device that hung up) goes to read_byte too,
         // which reports it.
         if (port->rx_used(port) != 0) {
             return port->read_byte(port);
+        }
+        // Time runs out on this process's clock, silence is the line's: a
+        // byte that came while the process was held up (in the idle hook, or
+        // not scheduled at all) is read, never reported as no byte.
+        if (time_is_up) {
+            return SP_ERR_RX_EMPTY;
         }
         const int hook = idle_hook(port);
         if (hook < 0) {
             port->status = hook;
             return hook;
         }
-        if (timed_out(timeout_ms, start)) {
-            return SP_ERR_RX_EMPTY;
+        time_is_up = timed_out(timeout_ms, start);
+        if (!time_is_up) {
+            rest_for_input(port, rest_ms(timeout_ms, start));
         }
-        rest_for_input(port, rest_ms(timeout_ms, start));
     }
 }
 

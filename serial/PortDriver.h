@@ -113,7 +113,9 @@ PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, i
 
 // One byte 0..255; SP_ERR_RX_EMPTY when the time ran out (status untouched);
 // another negative code from the driver or the idle hook (stored). A byte
-// already waiting is returned at once, also with timeout 0.
+// already waiting is returned at once, also with timeout 0, and the queue is
+// looked at once more after the time has run out, so a byte that arrived
+// while the process was held up is never taken for silence.
 int read_byte_timed(PortRecord* port, std::int32_t timeout_ms);
 
 // Queues the whole block, retrying a full queue until the timeout. 0 when all

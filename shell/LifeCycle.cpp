@@ -51,6 +51,7 @@ LifeCycle::LifeCycle(Console& console, ShellWindow& window, EngineOptions option
     : console_(console), window_(window), events_(std::move(events)),
       engine_(std::make_unique<Engine>(console, std::move(options))) {
     engine_->HandOvers().SetWake([this] { window_.WakeForHandOver(); });
+    engine_->OnStopRequest([this] { Notify(events_.stopRequested, *engine_); });
 }
 
 LifeCycle::~LifeCycle() {

@@ -51,6 +51,10 @@ struct LifeCycleEvents {
     // is alive; the watcher's heartbeat since the last tick is still there
     // to be read.
     std::function<void(Engine&)> watchdogTick;
+    // The system asked the program to stop (Engine::RequestStop): called at
+    // once, on the thread that asked, while a job may still be ending; only
+    // thread-safe work here.
+    std::function<void(Engine&)> stopRequested;
     // The shutdown sequence begins.
     std::function<void(Engine&)> stopping;
 };

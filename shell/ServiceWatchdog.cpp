@@ -30,6 +30,9 @@ LifeCycleEvents ServiceNotifications() {
     events.watchdogTick = [](Engine& engine) {
         ServiceWatchdogTick(engine.Flags(), engine.Busy());
     };
+    // Told as soon as the stop is asked for (a job may take a few seconds to
+    // end), and again when the shutdown begins, for a stop from the window.
+    events.stopRequested = [](Engine&) { ServiceShutdownBegins(); };
     events.stopping = [](Engine&) { ServiceShutdownBegins(); };
     return events;
 }

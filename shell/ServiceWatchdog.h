@@ -3,7 +3,8 @@
 // at each of Kelmora's own watchdog ticks (every 10 s) that finds the watcher
 // alive, so that systemd restarts a program whose watcher or main loop has
 // stalled (WatchdogSec= in the unit, longer than two ticks); "STOPPING=1"
-// when the shutdown begins. Outside a notify service nothing is sent.
+// as soon as a stop is asked for, and when the shutdown begins. Outside a
+// notify service nothing is sent.
 #pragma once
 
 #include "shell/LifeCycle.h"

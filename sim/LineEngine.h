@@ -20,7 +20,7 @@
 //   time, counted from the end of its acknowledgement.
 // - With fast timing nothing is paced: bytes count as arrived when read and
 //   go out at once. The turnaround still holds, so an answer never comes
-//   while the PC may still be sending (and about to discard its input).
+//   while the PC may still be sending, as on a real half-duplex line.
 #pragma once
 
 #include "sim/Faults.h"

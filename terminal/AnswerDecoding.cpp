@@ -4,6 +4,7 @@
 #include "terminal/MealCode.h"
 
 #include <array>
+#include <optional>
 
 namespace kelmora {
 
@@ -90,6 +91,23 @@ std::string SLine(const std::uint8_t* record) {
     return line;
 }
 
+bool IsPersonLetter(std::uint8_t letter) {
+    return letter == 'R' || letter == 'Z' || letter == 'q' || letter == 'r';
+}
+
+// The first record of `size` bytes whose letter `isLetter` refuses, or
+// nothing when every record has its letter.
+template <typename LetterTest>
+std::optional<std::size_t> RecordWithoutLetter(std::span<const std::uint8_t> block,
+                                               std::size_t size, LetterTest isLetter) {
+    for (std::size_t i = 0; i * size < block.size(); ++i) {
+        if (!isLetter(block[i * size])) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 DecodeResult DecodeAnswer(std::span<const std::uint8_t> block, const DecodeSettings& settings,
@@ -99,22 +117,34 @@ DecodeResult DecodeAnswer(std::span<const std::uint8_t> block, const DecodeSetti
         return result;
     }
     const std::uint8_t type = block[0];
+    auto notRecords = [&result](std::size_t record) {
+        result.status = DecodeStatus::NotRecords;
+        result.badRecord = record;
+        return result;
+    };
     if (type == 'S') {
         if (block.size() % kSRecordSize != 0) {
             result.status = DecodeStatus::WrongSizeS;
             return result;
         }
+        if (const auto bad =
+                RecordWithoutLetter(block, kSRecordSize, [](std::uint8_t b) { return b == 'S'; })) {
+            return notRecords(*bad);
+        }
         result.records = static_cast<int>(block.size() / kSRecordSize);
         lines.push_back(SLine(block.data()));
         return result;
     }
-    if (type != 'R' && type != 'Z') {
-        return result;
+    if (!IsPersonLetter(type)) {
+        return notRecords(0);
     }
     const std::size_t size = settings.DtUse ? kPersonRecordSizeDt : kPersonRecordSize;
     if (block.size() % size != 0) {
         result.status = DecodeStatus::WrongSizeRZ;
         return result;
+    }
+    if (const auto bad = RecordWithoutLetter(block, size, IsPersonLetter)) {
+        return notRecords(*bad);
     }
     const std::size_t count = block.size() / size;
     result.records = static_cast<int>(count);

@@ -24,7 +24,9 @@ namespace {
 constexpr std::string_view kOverflowMessage =
     "Překročena kapacita paměti!!!\nNutno zvýšit kapacitu paměti v konfiguraci a restartovat."_cp;
 constexpr std::string_view kBinaryFile = "binarni.bin";
-constexpr int kAnswerByteMs = 200;
+constexpr int kAnswerByteMs = 200; // the longest single wait inside a block
+// ReadByte's "nothing arrived"; anything more negative is a failed line.
+constexpr int kNoByte = -1;
 constexpr std::uint32_t kMasterPauseMs = 300;
 
 bool IsDataCommand(std::string_view text) {
@@ -71,15 +73,38 @@ private:
     bool hidden_ = false;
 };
 
-void WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
+// Whether the block is in "binarni.bin" (or none is asked for): the host
+// must never read an earlier answer as this one's.
+bool WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
     const TobrinSettings& s = host.Settings();
     if (!s.BinaryOutput) {
-        return;
+        return true;
     }
     const std::string path = join_path(s.DataPath, kBinaryFile);
     const std::string_view bytes(reinterpret_cast<const char*>(block.data()), block.size());
-    if (!replace_file(path, bytes)) {
-        host.LogEvent(std::string("Nelze vytvořit soubor "_cp) + path);
+    if (replace_file(path, bytes)) {
+        return true;
+    }
+    host.LogEvent(std::string("Nelze vytvořit soubor "_cp) + path);
+    return false;
+}
+
+// The event log's line for a block that holds something that is no record
+// (`record` counts from 0).
+std::string NotRecordsMessage(std::span<const std::uint8_t> block, std::size_t record) {
+    const std::string bytes = std::to_string(block.size()) + " byte";
+    const std::string which = std::string(", záznam "_cp) + std::to_string(record + 1);
+    switch (block[0]) {
+    case 'S':
+        return "S chybne nacteno: " + bytes + which + std::string(" nezačíná písmenem S"_cp);
+    case 'R':
+    case 'Z':
+    case 'q':
+    case 'r':
+        return "R,Z chybne nacteno: " + bytes + which +
+               std::string(" nezačíná písmenem R, Z, q ani r"_cp);
+    default:
+        return std::string("Neznámá odpověď terminálu: "_cp) + bytes;
     }
 }
 
@@ -107,8 +132,9 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
     auto traceBlock = [&](const std::string& how) {
         TraceBlock(t, std::span(buffer.data(), stored), how, lastByteAt);
     };
+    auto taken = [&] { return static_cast<int>(std::min(stored, t.MemoryLength)); };
     auto overflow = [&] {
-        t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
+        t.ReceivedCount = taken();
         if (traced) {
             traceBlock("overflow: more than the " + std::to_string(t.MemoryLength) +
                        " bytes of memory");
@@ -116,28 +142,44 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
         t.Host.ShowMessage(kOverflowMessage);
         return AnswerBlock::Overflow;
     };
-    auto lineFailed = [&](int code) {
+    auto cutShort = [&](AnswerBlock why, int code) {
+        // What came so far may end on a record boundary and still be only
+        // part of the answer.
+        t.ReceivedCount = taken();
         if (traced) {
             if (stored > 0) {
                 traceBlock("cut off");
             }
-            t.TraceReceived("failed", {}, "line error " + std::to_string(code));
+            t.TraceReceived("failed", {},
+                            why == AnswerBlock::Stopped ? std::string("stop requested")
+                                                        : "line error " + std::to_string(code));
         }
-        return AnswerBlock::LineFailed;
+        return why;
     };
 
-    int b = t.Line.ReadByte(std::clamp(s.WaitForDataMs, kMinWaitForDataMs, kMaxWaitForDataMs));
-    if (b < -1) {
-        t.ReceivedCount = 0;
-        return lineFailed(b);
+    // The first byte: WaitForDataMs, read in slices so that a stop ends it.
+    const auto firstWait = static_cast<std::uint32_t>(
+        std::clamp(s.WaitForDataMs, kMinWaitForDataMs, kMaxWaitForDataMs));
+    const std::uint32_t asked = tick_ms();
+    int b = kNoByte;
+    for (;;) {
+        if (t.Host.StopRequested()) {
+            return cutShort(AnswerBlock::Stopped, 0);
+        }
+        const std::uint32_t waited = elapsed_ms(asked);
+        b = t.Line.ReadByte(static_cast<std::int32_t>(
+            std::min<std::uint32_t>(firstWait - std::min(waited, firstWait), kAnswerByteMs)));
+        if (b != kNoByte || elapsed_ms(asked) >= firstWait) {
+            break;
+        }
+    }
+    if (b < kNoByte) {
+        return cutShort(AnswerBlock::LineFailed, b);
     }
     bool inHand = b >= 0;
     bool pollSeen = false;
     std::uint32_t quiet = tick_ms();
-    for (;;) {
-        if (elapsed_ms(quiet) >= quietLimit || pollSeen) {
-            break;
-        }
+    while (!pollSeen) {
         if (inHand) {
             // Past a full memory only the start of a poll frame may still
             // come; a byte beyond that can only mean the block is too large.
@@ -151,15 +193,22 @@ AnswerBlock ReadAnswerBlock(TTobrin& t) {
                 lastByteAt = std::chrono::steady_clock::now();
             }
         }
-        b = t.Line.ReadByte(kAnswerByteMs);
-        if (b < 0) {
-            if (b != -1) {
-                // What came so far may end on a record boundary and still be
-                // only part of the answer.
-                t.ReceivedCount = static_cast<int>(std::min(stored, t.MemoryLength));
-                return lineFailed(b);
+        if (t.Host.StopRequested()) {
+            return cutShort(AnswerBlock::Stopped, 0);
+        }
+        // Wait out what is left of the quiet time (at most one slice); once
+        // it is up, only a byte already waiting keeps the block going.
+        const std::uint32_t waited = elapsed_ms(quiet);
+        b = t.Line.ReadByte(static_cast<std::int32_t>(
+            std::min<std::uint32_t>(quietLimit - std::min(waited, quietLimit), kAnswerByteMs)));
+        if (b == kNoByte) {
+            if (elapsed_ms(quiet) >= quietLimit) {
+                break; // the line has been quiet for the whole quiet time
             }
             continue;
+        }
+        if (b < 0) {
+            return cutShort(AnswerBlock::LineFailed, b);
         }
         if (window.PushAndMatch(static_cast<std::uint8_t>(b))) {
             // The poll frame closes the block; its first three bytes were
@@ -212,35 +261,46 @@ CommandOutcome ExecuteCommand(TTobrin& t, std::string_view text) {
     const AnswerBlock read = ReadAnswerBlock(t);
     const auto n = static_cast<std::size_t>(t.ReceivedCount);
     host.SetAnswerBytesPanel(std::to_string(n));
+    // The buffer is left zero-filled on every way out.
+    struct ZeroFill {
+        std::vector<std::uint8_t>& buffer;
+        std::size_t n;
+        ~ZeroFill() { std::fill_n(buffer.begin(), n, std::uint8_t{0}); }
+    } zeroFill{t.DataBuffer, n};
     const std::span<const std::uint8_t> block(t.DataBuffer.data(),
                                               read == AnswerBlock::Complete ? n : 0);
-    WriteBinaryOutput(host, block);
-    if (read == AnswerBlock::LineFailed) {
-        std::fill_n(t.DataBuffer.begin(), n, std::uint8_t{0});
-        --t.AckCount; // the command did not get through after all
+    const bool written = WriteBinaryOutput(host, block);
+    if (read != AnswerBlock::Complete || !written) {
+        --t.AckCount; // the answer did not get through after all
+        if (read == AnswerBlock::Overflow) {
+            host.LogEvent(std::string("Překročena kapacita paměti!!! Odpověď delší než "_cp) +
+                          std::to_string(t.MemoryLength) + " byte");
+            return CommandOutcome::Overflow;
+        }
         return CommandOutcome::Failed;
     }
 
     host.SetCursor(CursorShape::AppStarting);
     restore.HideResults();
-    DecodeResult result;
     std::vector<std::string> lines;
-    try {
-        result = DecodeAnswer(block, host.Settings().Decoding(), lines);
-    } catch (...) {
-        std::fill_n(t.DataBuffer.begin(), n, std::uint8_t{0});
-        throw;
-    }
+    const DecodeResult result = DecodeAnswer(block, host.Settings().Decoding(), lines);
     for (const auto& line : lines) {
         host.AppendResult(line);
     }
-    if (result.status == DecodeStatus::WrongSizeRZ) {
-        host.LogEvent("R,Z chybne nacteno: " + std::to_string(n) + " byte");
-    } else {
+    switch (result.status) {
+    case DecodeStatus::Decoded:
         t.RecordCount = result.records;
+        return CommandOutcome::Done;
+    case DecodeStatus::WrongSizeRZ:
+        host.LogEvent("R,Z chybne nacteno: " + std::to_string(n) + " byte");
+        break;
+    case DecodeStatus::WrongSizeS:
+        break;
+    case DecodeStatus::NotRecords:
+        host.LogEvent(NotRecordsMessage(block, result.badRecord));
+        break;
     }
-    std::fill_n(t.DataBuffer.begin(), n, std::uint8_t{0});
-    return result.status == DecodeStatus::Decoded ? CommandOutcome::Done : CommandOutcome::Repeat;
+    return CommandOutcome::Repeat;
 }
 
 } // namespace kelmora

@@ -106,20 +106,33 @@ bool TTobrin::Detect(bool probeSlave) {
 bool TTobrin::AwaitPollFrame(int byteTimeoutMs, std::uint32_t start) {
     PollWindow window;
     std::uint32_t silence = start;
+    std::size_t lateBytes = 0;       // read after the clock said to give up
     std::vector<std::uint8_t> heard; // only when traced
     for (;;) {
         const auto limit = static_cast<std::uint32_t>(Host.Settings().MasterTestMs);
-        if (elapsed_ms(silence) > limit || elapsed_ms(start) > kListenLimitMs) {
-            if (Line.Trace != nullptr) {
-                TraceListening(heard, elapsed_ms(silence) > limit
-                                          ? std::to_string(limit) + " ms of silence"
-                                          : "noise for " + std::to_string(kListenLimitMs) + " ms");
+        const bool silent = elapsed_ms(silence) > limit;
+        const bool tooLong = elapsed_ms(start) > kListenLimitMs;
+        int b = kNoByte;
+        if (silent || tooLong) {
+            // The clock is this process's, silence is the line's: what came
+            // while the process was held up is heard before giving up, but
+            // no more than a held-up line can have gathered.
+            if (!tooLong || ++lateBytes <= kListenLateBytes) {
+                b = Line.ReadByte(0);
             }
-            return false;
-        }
-        const int b = Line.ReadByte(byteTimeoutMs);
-        if (b == kNoByte) {
-            continue;
+            if (b == kNoByte) {
+                if (Line.Trace != nullptr) {
+                    TraceListening(heard,
+                                   silent ? std::to_string(limit) + " ms of silence"
+                                          : "noise for " + std::to_string(kListenLimitMs) + " ms");
+                }
+                return false;
+            }
+        } else {
+            b = Line.ReadByte(byteTimeoutMs);
+            if (b == kNoByte) {
+                continue;
+            }
         }
         if (b < 0) {
             if (Line.Trace != nullptr) {
@@ -131,7 +144,10 @@ bool TTobrin::AwaitPollFrame(int byteTimeoutMs, std::uint32_t start) {
         if (Line.Trace != nullptr) {
             heard.push_back(static_cast<std::uint8_t>(b));
         }
-        if (window.Completes(b)) {
+        // A poll frame with more bytes behind it is an old one (the process
+        // was held up while the terminal went on): the terminal no longer
+        // listens after it. Only the newest counts.
+        if (window.Completes(b) && !Line.InputWaiting()) {
             if (Line.Trace != nullptr) {
                 heard.resize(heard.size() - kPollFrame.size());
                 TraceListening(heard, {});
@@ -186,13 +202,15 @@ bool TTobrin::SendPolled(const Frame& frame) {
 }
 
 void TTobrin::SendDirect(const Frame& frame, std::string_view traceNote) {
+    // Stale input goes before the frame, never after it: a quick terminal's
+    // acknowledgement may already be waiting by the time the frame is queued.
+    Line.FlushInput();
     Line.ToTransmit();
     const auto at = std::chrono::steady_clock::now();
     Line.Write(frame.data(), frame[1]);
     if (Line.Trace != nullptr) {
         TraceSent(Line, frame, at, std::string(traceNote));
     }
-    Line.FlushInput();
     Line.ToReceive();
 }
 

@@ -35,6 +35,9 @@ using Frame = std::array<std::uint8_t, kFrameSize>;
 // keep arriving without ever forming a poll frame (noise, a foreign talker)
 // end it after this long in all, so a noisy line cannot hang the program.
 inline constexpr std::uint32_t kListenLimitMs = 2000;
+// Past that limit, what waits already is still read (the line may have
+// gathered it while the process was held up), up to this many bytes.
+inline constexpr std::size_t kListenLateBytes = 4096;
 
 class TTobrin {
 public:
@@ -67,8 +70,10 @@ public:
     void SendDirect(const Frame& frame, std::string_view traceNote = {});
     int ReadAck();
 
-    // Reads until the poll frame completes (true), or until MasterTestMs of
-    // silence, kListenLimitMs since `start` or a failed line (false).
+    // Reads until a poll frame completes with nothing behind it (true), or
+    // until MasterTestMs of silence, kListenLimitMs since `start` or a failed
+    // line (false). Silence is judged on the line: when the time is up, a
+    // byte already waiting still counts.
     bool AwaitPollFrame(int byteTimeoutMs, std::uint32_t start);
 
     // Builds the frame of an n-byte payload to this terminal's address.

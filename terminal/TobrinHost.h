@@ -1,7 +1,7 @@
 // What a terminal object needs from the program above it: the settings in
 // force at the moment of use, the event log, the result list, status-bar
-// panel 3, the mouse cursor and the overflow message. The engine implements
-// it; the terminal code never reaches the window or the files by itself.
+// panel 3, the mouse cursor, the overflow message and whether a stop is asked. The engine
+// implements it; the terminal code never reaches the window or the files by itself.
 #pragma once
 
 #include "terminal/AnswerDecoding.h"
@@ -55,6 +55,10 @@ public:
 
     // A modal message with an OK button; returns once the operator has seen it.
     virtual void ShowMessage(std::string_view text) = 0;
+
+    // The system asked the program to stop. Reading an answer changes
+    // nothing on the terminal, so a download in progress ends at once.
+    virtual bool StopRequested() const = 0;
 };
 
 } // namespace kelmora

@@ -44,6 +44,11 @@ Bytes PersonRecord(char letter) {
     return r;
 }
 
+int CountOf(const std::vector<std::string>& messages, std::string_view prefix) {
+    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
+                                          [&](const auto& m) { return m.rfind(prefix, 0) == 0; }));
+}
+
 Bytes AckWith(const Bytes& block) {
     Bytes b = kAckByte;
     b.insert(b.end(), block.begin(), block.end());
@@ -70,7 +75,7 @@ protected:
     // Opens the tables; each connected slot answers its probe.
     void Open() {
         far.Script({{kAckByte}, {kAckByte}});
-        host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
+        host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console, flags);
         terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
         terminals->OpenTerminals();
         // Made before the check, so that a test goes on without a crash when it fails.
@@ -195,6 +200,48 @@ TEST_F(Runner, ReceiveRepeatThenGoodAnswerCountsOneAcknowledgement) {
     EXPECT_EQ(console.results.size(), 2u);
 }
 
+TEST_F(Runner, OnlyAWholeAndRightAnswerIsReportedAsAcknowledged) {
+    config.MemoryLength = 10 * 24;
+    Open();
+    console.attempts = 3;
+    Bytes ten;
+    for (int i = 0; i < 10; ++i) {
+        const Bytes r = PersonRecord('R');
+        ten.insert(ten.end(), r.begin(), r.end());
+    }
+    Bytes noisy = ten;
+    noisy.insert(noisy.begin() + 4 * 24 + 3, 24, 0xA7); // fits the length, not the letters
+    noisy.resize(ten.size());
+    Bytes tooMany = ten;
+    tooMany.push_back('R');
+    struct Case {
+        const char* name;
+        std::vector<Reply> replies;
+        std::size_t frames;
+        std::string status;
+    };
+    const Case cases[] = {
+        {"noise, then the whole answer", {{AckWith(noisy)}, {AckWith(ten)}}, 2, "1,10\r\n"},
+        {"noise every time", {{AckWith(noisy)}, {AckWith(noisy)}, {AckWith(noisy)}}, 3, "0,0\r\n"},
+        // More than the memory holds: sending again cannot help.
+        {"an answer larger than the memory", {{AckWith(tooMany)}, {AckWith(ten)}}, 1, "0,0\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        console.results.clear();
+        far.Script(c.replies);
+        const std::size_t before = far.Frames().size();
+        runner->ProcessRequestFile(Request("TERM1\r\nP\r\n"));
+        EXPECT_EQ(far.Frames().size() - before, c.frames);
+        EXPECT_EQ(Status(), c.status);
+        EXPECT_EQ(console.results.size(), c.status == "1,10\r\n" ? 10u : 0u);
+    }
+    const auto logged = LogMessages(*log.Read());
+    EXPECT_EQ(CountOf(logged, "R,Z chybne nacteno: 240 byte"), 4);
+    EXPECT_EQ(CountOf(logged, "Překročena kapacita paměti!!!"_cp), 1);
+    EXPECT_EQ(console.messages.size(), 1u); // the operator's message, once
+}
+
 TEST_F(Runner, SingleAttemptWithAnUnusableAnswerStillCountsAsSuccess) {
     Open();
     Bytes bad = PersonRecord('Z');
@@ -245,7 +292,7 @@ TEST_F(Runner, CodingErrorEndsTheJobSilentlyAndTheResultsAreStillSaved) {
 TEST_F(Runner, AbsentTerminalSendsNothingAndReportsItsCounts) {
     config.Slots[1].Connected = false;
     far.Script({});
-    host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
+    host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console, flags);
     terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
     terminals->OpenTerminals(); // nobody answers the probe
     runner = std::make_unique<CommandRunner>(config, log, console, *terminals, flags);
@@ -304,11 +351,6 @@ namespace {
 int OpenDescriptors() {
     return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                                           std::filesystem::directory_iterator()));
-}
-
-int CountOf(const std::vector<std::string>& messages, std::string_view prefix) {
-    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
-                                          [&](const auto& m) { return m.rfind(prefix, 0) == 0; }));
 }
 
 } // namespace
@@ -390,6 +432,38 @@ TEST_F(Runner, ATakenRequestKeepsItsWorkNameUntilItsStatusIsWrittenAndIsNeverRun
     EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Úloha ze souboru požadavků nebyla"_cp), 1);
     runner->ReportUnfinishedJob(dir.file("request.cfg"));
     EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Úloha ze souboru požadavků nebyla"_cp), 1);
+}
+
+TEST_F(Runner, AStatusThatCannotBeWrittenIsWrittenLateAndHoldsTheNextRequestBack) {
+    Open();
+    ASSERT_TRUE(write_file(dir.file("rexcom.sta"), "7,7\r\n")); // the last job's
+    std::filesystem::create_directories(dir.path() / "rexcom.sta.new" / "x");
+    far.Script({{kAckByte}, {kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
+    EXPECT_FALSE(file_exists(dir.file("rexcom.sta")))
+        << "the last job's pair is left as this one's";
+    EXPECT_TRUE(file_exists(dir.file("request.cfg.job")));
+
+    // The next request waits: taking it would bury the unreported job.
+    const std::string next = Request("TERM1\r\nO11\r\n");
+    runner->ProcessRequestFile(next);
+    runner->ProcessRequestFile(next);
+    EXPECT_TRUE(file_exists(next));
+    EXPECT_EQ(FramesSinceOpen().size(), 1u);
+    EXPECT_FALSE(runner->ReportPendingStatus(next));
+
+    // The directory takes files again: the pair comes out, then the request.
+    std::filesystem::remove_all(dir.file("rexcom.sta.new"));
+    EXPECT_TRUE(runner->ReportPendingStatus(next));
+    EXPECT_EQ(Status(), "1,0\r\n");
+    EXPECT_FALSE(file_exists(dir.file("request.cfg.job")));
+    runner->ProcessRequestFile(next);
+    EXPECT_EQ(FramesSinceOpen().size(), 2u);
+    EXPECT_EQ(Status(), "1,0\r\n");
+    const auto logged = LogMessages(*log.Read());
+    EXPECT_EQ(CountOf(logged, "Stav úlohy bude zapsán"_cp), 1);
+    EXPECT_EQ(CountOf(logged, "Další požadavek čeká"_cp), 1);
+    EXPECT_EQ(CountOf(logged, "Stav úlohy dodatečně zapsán: 1,0"_cp), 1);
 }
 
 TEST_F(Runner, AStopRequestEndsTheJobAfterItsCurrentCommandWithAFailurePair) {

@@ -185,3 +185,32 @@ TEST_F(EngineRun, ASecondEngineOnTheSameDataPathDoesNothing) {
     second.Shutdown();
     EXPECT_FALSE(file_exists(join_path(dir.file("other"), "errorlog.txt")));
 }
+
+TEST_F(EngineRun, AStopCutsADownloadShortAndIsToldAtOnce) {
+    int told = 0;
+    engine->OnStopRequest([&] { ++told; });
+    Bytes block = {0x06};
+    for (int i = 0; i < 200; ++i) {
+        block.insert(block.end(), {'R', 0, static_cast<std::uint8_t>(i), 1, 2, 3, 4, '0'});
+        block.insert(block.end(), 16, 0x46);
+    }
+    Reply slow{block};
+    slow.chunk = 24;
+    slow.gapMs = 10; // two seconds of answer
+    far.Script({slow});
+    ASSERT_TRUE(write_file(dir.file("binarni.bin"), "an earlier answer"));
+    ASSERT_TRUE(write_file(Request(), "TERM1\r\nP\r\n"));
+    std::thread stopper([&] {
+        WaitUntil([&] { return far.RepliedBytes() > 240; }, 10000);
+        engine->RequestStop();
+        engine->RequestStop();
+    });
+    const bool reported = Pump([&] { return Status() == "-1,-1\r\n"; });
+    const std::size_t replied = far.RepliedBytes();
+    stopper.join();
+    ASSERT_TRUE(reported) << Status().value_or("no status");
+    EXPECT_EQ(told, 1);
+    EXPECT_LT(replied, block.size()) << "the stop waited for the whole answer";
+    EXPECT_EQ(read_file(dir.file("binarni.bin")).value_or("missing").size(), 0u);
+    EXPECT_FALSE(file_exists(Request() + ".job"));
+}

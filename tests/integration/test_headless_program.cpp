@@ -78,6 +78,24 @@ protected:
             done, 20000, [] {}, 20);
     }
 
+    // A terminal of its own on a new line, holding `records`.
+    static std::unique_ptr<sim::Simulator> Terminal(sim::Role role, int address,
+                                                    std::vector<sim::PersonRecord> records,
+                                                    int baud, std::string& path) {
+        sim::SimOptions options;
+        sim::StationSetup station;
+        station.terminal.address = address;
+        station.terminal.role = role;
+        station.terminal.records = std::move(records);
+        options.terminals.push_back(station);
+        options.timing.baud = baud;
+        auto terminal = std::make_unique<sim::Simulator>(options);
+        const auto started = terminal->start();
+        EXPECT_TRUE(started.ok()) << started.error;
+        path = started.path;
+        return terminal;
+    }
+
     TempDir dir;
     std::unique_ptr<sim::Simulator> simulator;
 };
@@ -501,4 +519,78 @@ TEST_F(Headless, ItsLineTraceOfAJobMatchesTheTerminalsTrace) {
         WaitFor([&] { return Logged(std::string("Nelze vytvořit soubor "_cp) + unwritable); }));
     kelmora.Signal(SIGTERM);
     EXPECT_EQ(kelmora.Wait(10000), 0);
+}
+
+TEST_F(Headless, ADownloadComesWholeThroughAProgramHeldUpInTheMiddle) {
+    // Five hundred records, about two seconds at 57600 baud, from a SLAVE on
+    // COM1 and a MASTER on COM2. Halfway the program is held up (SIGSTOP) as
+    // a busy or paused machine holds it, while the terminal goes on sending.
+    const auto records = sim::random_records(500, 7, {}, {});
+    std::string slavePath;
+    std::string masterPath;
+    auto slave = Terminal(sim::Role::Slave, 1, records, 57600, slavePath);
+    auto master = Terminal(sim::Role::Master, 2, records, 57600, masterPath);
+    ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}, {1, 2, 1}},
+                         {{0, slavePath}, {1, masterPath}}));
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE") && Logged("TERM 2 MASTER"); }));
+    struct Case {
+        const char* name;
+        int slot;
+        sim::Simulator* terminal;
+        std::uint32_t holdMs;
+    };
+    const Case cases[] = {{"SLAVE, 300 ms", 1, slave.get(), 300},
+                          {"SLAVE, 1 s", 1, slave.get(), 1000},
+                          {"MASTER, 300 ms", 2, master.get(), 300},
+                          {"MASTER, 1 s", 2, master.get(), 1000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        remove_file(DataFile("rexcom.sta"));
+        const auto sentBefore = c.terminal->line_counters().bytes_sent;
+        ASSERT_TRUE(
+            write_file(DataFile("request.cfg"), "TERM" + std::to_string(c.slot) + "\r\nP\r\n"));
+        ASSERT_TRUE(WaitFor([&] {
+            return c.terminal->line_counters().bytes_sent - sentBefore > records.size() * 12;
+        }));
+        kelmora->Signal(SIGSTOP);
+        sleep_ms(c.holdMs);
+        kelmora->Signal(SIGCONT);
+        ASSERT_TRUE(WaitFor([&] {
+            return file_exists(DataFile("rexcom.sta")) && !file_exists(DataFile("request.cfg.job"));
+        }));
+        EXPECT_EQ(read_file(DataFile("rexcom.sta")), "1,500\r\n");
+        const std::string block = read_file(DataFile("binarni.bin")).value_or("");
+        ASSERT_EQ(block.size(), records.size() * 24);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const auto* r = reinterpret_cast<const std::uint8_t*>(block.data() + i * 24);
+            ASSERT_EQ(r[0], static_cast<std::uint8_t>(records[i].letter)) << "record " << i;
+            ASSERT_EQ(r[1] << 8 | r[2], records[i].number) << "record " << i;
+        }
+    }
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+}
+
+TEST_F(Headless, AStopDuringADownloadEndsItAtOnce) {
+    // Five hundred records take thirteen seconds at 9600 baud; reading an
+    // answer changes nothing on the terminal, so a stop need not wait.
+    std::string path;
+    auto slow = Terminal(sim::Role::Slave, 1, sim::random_records(500, 7, {}, {}), 9600, path);
+    ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), Data(), {{0, 1, 0}}, {{0, path}}));
+    ASSERT_TRUE(write_file(DataFile("binarni.bin"), "an earlier answer"));
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    const auto sentBefore = slow->line_counters().bytes_sent;
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nP\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return slow->line_counters().bytes_sent - sentBefore > 1000; }));
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(20000), 0);
+    EXPECT_LT(slow->line_counters().bytes_sent - sentBefore, 500u * 24)
+        << "the stop waited for the whole download";
+    EXPECT_EQ(read_file(DataFile("rexcom.sta")), "-1,-1\r\n");
+    EXPECT_EQ(read_file(DataFile("binarni.bin")).value_or("missing").size(), 0u);
+    EXPECT_FALSE(file_exists(DataFile("request.cfg.job")));
+    EXPECT_TRUE(Logged("Úloha nedokončena: program končí"_cp));
+    EXPECT_EQ(Log().back(), "Stop programu");
 }

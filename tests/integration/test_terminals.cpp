@@ -40,7 +40,7 @@ protected:
         clear_port_devices();
     }
     void Open() {
-        host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console);
+        host = std::make_unique<TerminalHost>(TobrinSettingsFrom(config), log, console, flags);
         terminals = std::make_unique<Terminals>(config, *host, console, log, flags);
         terminals->OpenTerminals();
     }

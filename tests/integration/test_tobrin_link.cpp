@@ -9,12 +9,14 @@
 #include "support/RecordingHost.h"
 #include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 #include "terminal/ExecuteCommand.h"
 #include "terminal/Tobrin.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -37,12 +39,86 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-Bytes PersonRecord(char letter) {
-    Bytes r = {static_cast<std::uint8_t>(letter), 0x01, 0x02, 0x12, 0x34, 0x56, 0x78, '0'};
+Bytes PersonRecord(char letter, int number = 0x0102) {
+    Bytes r = {static_cast<std::uint8_t>(letter),
+               static_cast<std::uint8_t>(number >> 8),
+               static_cast<std::uint8_t>(number),
+               0x12,
+               0x34,
+               0x56,
+               0x78,
+               '0'};
     r.insert(r.end(), 14, 0x46);
     r.insert(r.end(), 2, 0);
     return r;
 }
+
+// `count` R records numbered from 0.
+Bytes Records(int count) {
+    Bytes all;
+    for (int i = 0; i < count; ++i) {
+        const Bytes r = PersonRecord('R', i);
+        all.insert(all.end(), r.begin(), r.end());
+    }
+    return all;
+}
+
+// The reader held up, as on a busy PC or a paused machine: the port's waits
+// run the idle hook on every pass, and this one sleeps once, on its first
+// pass after `when()` holds, while the far side goes on sending.
+class HeldUpReader {
+public:
+    HeldUpReader(std::uint32_t ms, std::function<bool()> when) {
+        holdMs_ = ms;
+        when_ = std::move(when);
+        held_ = false;
+        set_idle_hook(&Hook);
+    }
+    ~HeldUpReader() {
+        set_idle_hook(nullptr);
+        when_ = nullptr;
+    }
+    HeldUpReader(const HeldUpReader&) = delete;
+    HeldUpReader& operator=(const HeldUpReader&) = delete;
+
+    static bool Held() { return held_; }
+
+private:
+    static int Hook(PortRecord*) {
+        if (!held_ && when_()) {
+            held_ = true;
+            sleep_ms(holdMs_);
+        }
+        return 0;
+    }
+    static inline std::uint32_t holdMs_ = 0;
+    static inline std::function<bool()> when_;
+    static inline bool held_ = false;
+};
+
+// The process held up right after it queued a frame, before the link code
+// runs again: a quick terminal's acknowledgement is already waiting then.
+class HeldUpAfterWriting {
+public:
+    HeldUpAfterWriting(TSer_Port& line, std::uint32_t ms) : port_(line.Driver) {
+        holdMs_ = ms;
+        original_ = port_->write_block;
+        port_->write_block = &Write;
+    }
+    ~HeldUpAfterWriting() { port_->write_block = original_; }
+    HeldUpAfterWriting(const HeldUpAfterWriting&) = delete;
+    HeldUpAfterWriting& operator=(const HeldUpAfterWriting&) = delete;
+
+private:
+    static int Write(PortRecord* port, const std::uint8_t* data, std::uint32_t n) {
+        const int result = original_(port, data, n);
+        sleep_ms(holdMs_);
+        return result;
+    }
+    PortRecord* port_;
+    static inline std::uint32_t holdMs_ = 0;
+    static inline int (*original_)(PortRecord*, const std::uint8_t*, std::uint32_t) = nullptr;
+};
 
 class Link : public ::testing::Test {
 protected:
@@ -266,7 +342,13 @@ TEST_F(Link, BlockOfTheWholeMemoryFitsAndOneByteMoreOverflows) {
     EXPECT_TRUE(host.messages.empty());
 
     host.results.clear();
-    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Done);
+    EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Overflow);
+    EXPECT_EQ(t.AckCount, 1) << "an answer that did not fit counted as acknowledged";
+    EXPECT_EQ(host.log, std::vector<std::string>{"P\xF8"
+                                                 "ekro\xE8"
+                                                 "ena kapacita pam\xEC"
+                                                 "ti!!! Odpov\xEC\xEF "
+                                                 "del\x9A\xED ne\x9E 48 byte"});
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "P\xF8"
                                 "ekro\xE8"
@@ -280,14 +362,54 @@ TEST_F(Link, BlockOfTheWholeMemoryFitsAndOneByteMoreOverflows) {
     EXPECT_EQ(read_file(dir.file("binarni.bin")), ""); // no earlier answer left behind
 }
 
-TEST_F(Link, PersonBlockOfAWrongLengthIsLoggedAndRepeated) {
-    Bytes block = Concat({PersonRecord('Z'), PersonRecord('Z')});
-    block.insert(block.end(), {0, 0});
-    far.Script({{Concat({kAckByte, block})}});
-    EXPECT_EQ(ExecuteCommand(Slave(), "P"), CommandOutcome::Repeat);
-    EXPECT_EQ(host.log, std::vector<std::string>{"R,Z chybne nacteno: 50 byte"});
+TEST_F(Link, AnAnswerThatIsNotWholeRecordsIsLoggedAndRepeated) {
+    Bytes wrongLength = Concat({PersonRecord('Z'), PersonRecord('Z')});
+    wrongLength.insert(wrongLength.end(), {0, 0});
+    // 24 bytes of line noise inside a hundred records: the length fits.
+    Bytes noisy = Records(100);
+    noisy.insert(noisy.begin() + 50 * 24 + 10, 24, 0xA7);
+    Bytes sNoise(54, 'S');
+    sNoise[27] = 0xA7;
+    struct Case {
+        const char* name;
+        Bytes block;
+        std::string logged; // Windows-1250
+    };
+    const Case cases[] = {
+        {"a wrong length", wrongLength, "R,Z chybne nacteno: 50 byte"},
+        {"noise among records", noisy,
+         "R,Z chybne nacteno: 2424 byte, z\xE1znam 52 neza\xE8\xEDn\xE1 p\xEDsmenem R, Z, q "
+         "ani r"},
+        {"noise among S records", sNoise,
+         "S chybne nacteno: 54 byte, z\xE1znam 2 neza\xE8\xEDn\xE1 p\xEDsmenem S"},
+        {"noise alone", Bytes(48, 0xA7), "Nezn\xE1m\xE1 odpov\xEC\xEF termin\xE1lu: 48 byte"},
+    };
+    Slave(1, 5000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.log.clear();
+        terminal->AckCount = 0;
+        far.Script({{Concat({kAckByte, c.block})}});
+        EXPECT_EQ(ExecuteCommand(*terminal, "P"), CommandOutcome::Repeat);
+        EXPECT_EQ(host.log, std::vector<std::string>{c.logged});
+        EXPECT_TRUE(host.results.empty());
+        EXPECT_EQ(terminal->RecordCount, 0);
+        EXPECT_EQ(terminal->AckCount, 1);
+    }
+}
+
+TEST_F(Link, AnAnswerThatCannotReachBinarniBinFailsTheAttempt) {
+    TempDir dir;
+    host.settings.BinaryOutput = true;
+    host.settings.DataPath = dir.str();
+    std::filesystem::create_directories(dir.path() / "binarni.bin" / "x");
+    far.Script({{Concat({kAckByte, PersonRecord('R')})}});
+    EXPECT_EQ(ExecuteCommand(Slave(), "P"), CommandOutcome::Failed);
+    EXPECT_EQ(terminal->AckCount, 0);
+    EXPECT_EQ(terminal->RecordCount, 0);
     EXPECT_TRUE(host.results.empty());
-    EXPECT_EQ(terminal->AckCount, 1);
+    ASSERT_EQ(host.log.size(), 1u);
+    EXPECT_EQ(host.log[0].rfind("Nelze vytvo\xF8it soubor ", 0), 0u) << host.log[0];
 }
 
 TEST_F(Link, MastersWholeMemoryFollowedByItsPollFrameFits) {
@@ -364,4 +486,128 @@ TEST_F(Link, TheTraceTellsNoiseFromThePollFrame) {
     EXPECT_NE(lines[5].find(" RX 01 timeout  # no poll frame: 120 ms of silence"),
               std::string::npos)
         << lines[5];
+}
+
+TEST_F(Link, ADownloadComesWholeThroughAReaderHeldUpInTheMiddle) {
+    // A hundred records paced at about 48 kbit/s; halfway the reader stops
+    // for a while as a busy PC's would, and the terminal goes on.
+    const Bytes block = Records(100);
+    struct Case {
+        const char* name;
+        bool master;
+        std::uint32_t holdMs;
+    };
+    const Case cases[] = {{"SLAVE, 300 ms", false, 300},
+                          {"SLAVE, 1 s", false, 1000},
+                          {"MASTER, 300 ms", true, 300},
+                          {"MASTER, 1 s", true, 1000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTobrin& t = Terminal(1, block.size());
+        if (c.master) {
+            far.PollEvery(50);
+            ASSERT_TRUE(t.Detect(true));
+            ASSERT_TRUE(t.IsMaster());
+        } else {
+            t.SlaveFlag = true;
+        }
+        Reply reply{Concat({kAckByte, block, c.master ? kPoll : Bytes{}})};
+        reply.chunk = 48;
+        reply.gapMs = 10;
+        far.Script({reply});
+        const std::size_t before = far.RepliedBytes();
+        HeldUpReader heldUp(c.holdMs,
+                            [&] { return far.RepliedBytes() - before > block.size() / 2; });
+        EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Done);
+        EXPECT_TRUE(HeldUpReader::Held());
+        EXPECT_EQ(t.ReceivedCount, static_cast<int>(block.size()));
+        EXPECT_EQ(t.RecordCount, 100);
+        EXPECT_EQ(host.results.size(), 100u);
+        EXPECT_EQ(t.AckCount, 1);
+        host.results.clear();
+    }
+}
+
+TEST_F(Link, AnAcknowledgementIsNeverLostToAHeldUpReader) {
+    struct Case {
+        const char* name;
+        bool master;
+        std::uint32_t holdMs;
+        bool afterWriting; // held up right after queueing, else while waiting
+    };
+    const Case cases[] = {
+        {"SLAVE, queued and held up", false, 50, true},
+        {"SLAVE, held up 300 ms in the wait", false, 300, false},
+        {"SLAVE, held up 1 s in the wait", false, 1000, false},
+        {"MASTER, held up 300 ms in the wait", true, 300, false},
+        {"MASTER, held up 1 s in the wait", true, 1000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTobrin& t = Terminal(1);
+        if (c.master) {
+            far.PollEvery(50);
+            ASSERT_TRUE(t.Detect(true));
+            ASSERT_TRUE(t.IsMaster());
+        } else {
+            t.SlaveFlag = true;
+        }
+        Reply ack{kAckByte};
+        // Acknowledged quickly after writing; late enough to find the reader
+        // waiting otherwise.
+        ack.turnaroundMs = c.afterWriting ? 5 : 40;
+        far.Script({ack});
+        const std::size_t framesBefore = far.Frames().size();
+        std::optional<HeldUpAfterWriting> queued;
+        std::optional<HeldUpReader> waiting;
+        if (c.afterWriting) {
+            queued.emplace(*line, c.holdMs);
+        } else {
+            waiting.emplace(c.holdMs, [&] { return far.Frames().size() > framesBefore; });
+        }
+        EXPECT_EQ(ExecuteCommand(t, "N"), CommandOutcome::Done);
+        EXPECT_TRUE(c.afterWriting || HeldUpReader::Held());
+        EXPECT_EQ(t.AckCount, 1);
+    }
+}
+
+TEST_F(Link, AStopEndsADownloadAtOnce) {
+    TempDir dir;
+    host.settings.BinaryOutput = true;
+    host.settings.DataPath = dir.str();
+    host.settings.WaitForDataMs = 10000;
+    ASSERT_TRUE(write_file(dir.file("binarni.bin"), "old answer"));
+    const Bytes block = Records(200);
+    Reply slow{Concat({kAckByte, block})};
+    slow.chunk = 24;
+    slow.gapMs = 10; // two seconds in all
+    Reply late{Concat({kAckByte, PersonRecord('R')})};
+    late.chunk = 1;
+    late.gapMs = 2000; // the block starts two seconds after the acknowledgement
+    TTobrin& t = Slave(1, block.size());
+    struct Case {
+        const char* name;
+        Reply reply;
+    };
+    for (const Case& c :
+         {Case{"in the middle of the block", slow}, Case{"waiting for its first byte", late}}) {
+        SCOPED_TRACE(c.name);
+        host.stopRequested = false;
+        t.AckCount = 0;
+        far.Script({c.reply});
+        const std::size_t before = far.RepliedBytes();
+        std::thread stopper([&] {
+            WaitUntil([&] { return far.RepliedBytes() > before; }, 10000);
+            sleep_ms(100);
+            host.stopRequested = true;
+        });
+        EXPECT_EQ(ExecuteCommand(t, "P"), CommandOutcome::Failed);
+        const std::size_t replied = far.RepliedBytes() - before;
+        stopper.join();
+        EXPECT_LT(replied, c.reply.bytes.size()) << "the whole answer was read";
+        EXPECT_EQ(t.AckCount, 0);
+        EXPECT_EQ(t.RecordCount, 0);
+        EXPECT_TRUE(host.results.empty());
+        EXPECT_EQ(read_file(dir.file("binarni.bin")), "");
+    }
 }

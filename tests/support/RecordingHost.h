@@ -4,6 +4,7 @@
 
 #include "terminal/TobrinHost.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
         return before;
     }
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    bool StopRequested() const override { return stopRequested; }
 
     TobrinSettings settings;
     std::vector<std::string> log;
@@ -32,6 +34,7 @@ public:
     bool resultsVisible = true;
     std::string panel3 = "-";
     CursorShape cursor = CursorShape::Default;
+    std::atomic<bool> stopRequested{false}; // set from another thread
 };
 
 } // namespace kelmora::testing

@@ -7,7 +7,9 @@
 #include "platform/Clock.h"
 #include "support/PtyPair.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -22,12 +24,16 @@ struct Reply {
     Bytes bytes;              // sent a few milliseconds after the frame
     bool stopPolling = false; // then falls silent as a MASTER
     int hangUpAfterMs = -1;   // then, this long after, the device is gone
+    // Paced as a terminal on a slow line sends: `chunk` bytes at a time,
+    // `gapMs` apart (0: all at once).
+    std::size_t chunk = 0;
+    std::uint32_t gapMs = 0;
+    // How long after the frame the answer starts.
+    std::uint32_t turnaroundMs = 10;
 };
 
 class ScriptedTerminal {
 public:
-    static constexpr std::uint32_t kTurnaroundMs = 10;
-
     explicit ScriptedTerminal(PtyPair& pty) : pty_(pty), thread_([this] { Run(); }) {}
     ~ScriptedTerminal() {
         stop_ = true;
@@ -55,6 +61,8 @@ public:
         std::lock_guard lock(mutex_);
         return received_;
     }
+    // Bytes of replies sent so far.
+    std::size_t RepliedBytes() const { return replied_; }
 
 private:
     void Run() {
@@ -94,8 +102,8 @@ private:
                 if (answer) {
                     // A terminal answers only after a turnaround: the PC holds
                     // the line for a few milliseconds after its frame.
-                    sleep_ms(kTurnaroundMs);
-                    Send(reply.bytes);
+                    sleep_ms(reply.turnaroundMs);
+                    SendPaced(reply);
                     if (reply.stopPolling) {
                         pollMs_ = 0;
                     }
@@ -109,8 +117,23 @@ private:
         }
     }
 
+    void SendPaced(const Reply& reply) {
+        const std::size_t chunk = reply.chunk > 0 ? reply.chunk : reply.bytes.size();
+        for (std::size_t at = 0; at < reply.bytes.size(); at += chunk) {
+            if (at > 0) {
+                sleep_ms(reply.gapMs);
+            }
+            const auto from = reply.bytes.begin() + static_cast<std::ptrdiff_t>(at);
+            const auto to = reply.bytes.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(at + chunk, reply.bytes.size()));
+            Send(Bytes(from, to));
+            replied_ += static_cast<std::size_t>(to - from);
+        }
+    }
+
     PtyPair& pty_;
     std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> replied_{0};
     std::atomic<std::uint32_t> pollMs_{0};
     mutable std::mutex mutex_;
     std::mutex writeMutex_;

@@ -130,13 +130,58 @@ TEST(AnswerDecoding, SBlockGivesOneLineFromTheFirstRecord) {
     EXPECT_EQ(Decode(s).lines.at(0), "S13233343536373" + std::string(16, 'W'));
 }
 
-TEST(AnswerDecoding, UnknownOrEmptyBlockGivesNoLine) {
-    for (const Bytes& block : {Bytes{}, Bytes(24, 'X'), Bytes(27, 0)}) {
-        const Decoded d = Decode(block);
-        EXPECT_EQ(d.result.status, DecodeStatus::Decoded);
+TEST(AnswerDecoding, AnEmptyBlockGivesNoLine) {
+    const Decoded d = Decode({});
+    EXPECT_EQ(d.result.status, DecodeStatus::Decoded);
+    EXPECT_EQ(d.result.records, 0);
+    EXPECT_TRUE(d.lines.empty());
+}
+
+TEST(AnswerDecoding, NoiseIsNoRecordWhateverItsLength) {
+    Bytes hundred;
+    for (int i = 0; i < 100; ++i) {
+        const Bytes r = Record('R', i, '0', 0x46);
+        hundred.insert(hundred.end(), r.begin(), r.end());
+    }
+    // 24 bytes of line noise in the middle of record 50: the length still
+    // fits, record 51's slot starts inside the noise.
+    Bytes noise(24, 0xA7);
+    Bytes noisy = hundred;
+    noisy.insert(noisy.begin() + 50 * 24 + 10, noise.begin(), noise.end());
+    // The same burst on a record boundary.
+    Bytes aligned = hundred;
+    aligned.insert(aligned.begin() + 30 * 24, noise.begin(), noise.end());
+    Bytes twoS(54, 'S');
+    twoS[27] = 'x';
+    struct Case {
+        const char* name;
+        Bytes block;
+        std::size_t badRecord;
+    };
+    const Case cases[] = {
+        {"noise inside a record", noisy, 51},
+        {"noise on a record boundary", aligned, 30},
+        {"a first byte of no known type", Bytes(24, 'X'), 0},
+        {"zero bytes", Bytes(27, 0), 0},
+        {"an S record without its letter", twoS, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Decoded d = Decode(c.block);
+        EXPECT_EQ(d.result.status, DecodeStatus::NotRecords);
+        EXPECT_EQ(d.result.badRecord, c.badRecord);
         EXPECT_EQ(d.result.records, 0);
         EXPECT_TRUE(d.lines.empty());
     }
+    EXPECT_EQ(Decode(hundred).lines.size(), 100u);
+}
+
+TEST(AnswerDecoding, ABlockThatStartsWithTheSecondHalfOfAPairIsDecoded) {
+    const Decoded d = Decode(Join({Record('q', 3, '0', 0x46), Record('R', 4, '0', 0x46)}));
+    EXPECT_EQ(d.result.status, DecodeStatus::Decoded);
+    EXPECT_EQ(d.result.records, 2);
+    ASSERT_EQ(d.lines.size(), 2u);
+    EXPECT_EQ(d.lines[0], "q0003123456780" + kGroups46);
 }
 
 TEST(AnswerDecoding, ZeroRadixRaisesAndAppendsNothing) {
