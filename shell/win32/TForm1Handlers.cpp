@@ -122,7 +122,7 @@ bool TForm1::FormClose() {
 // --- jobs ---
 
 void TForm1::Button1Click() {
-    Guarded([this] { TellIgnored(engine_->Button1Click(Cp(TextOf(ui_.Edit1)))); });
+    Guarded([this] { TellIgnored(engine_->SendCommandLine(Cp(TextOf(ui_.Edit1)))); });
 }
 
 void TForm1::SpeedButtonClick(int index) {
@@ -135,7 +135,7 @@ void TForm1::SpeedButtonClick(int index) {
 
 void TForm1::Button33Click() {
     Guarded([this] {
-        TellIgnored(engine_->Button33Click([this] {
+        TellIgnored(engine_->RunCommandFile([this] {
             ++eventDepth_;
             auto chosen = options_.dialogs.openCommandFile(form_);
             --eventDepth_;
@@ -145,11 +145,11 @@ void TForm1::Button33Click() {
 }
 
 void TForm1::Button4Click() {
-    Guarded([this] { TellIgnored(engine_->Button4Click()); });
+    Guarded([this] { TellIgnored(engine_->SetTerminalClock()); });
 }
 
 void TForm1::TerminalIndicatorClick(int slot) {
-    Guarded([this, slot] { engine_->TerminalIndicatorClick(slot); });
+    Guarded([this, slot] { engine_->ShowWatchdogStatus(slot); });
 }
 
 void TForm1::Timer1Timer() {
@@ -157,7 +157,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Timer2Timer() {
-    Guarded([this] { engine_->Timer2Timer(); });
+    Guarded([this] { engine_->ShowWatcherState(); });
 }
 
 // --- the configuration ---
@@ -192,7 +192,7 @@ void TForm1::FillConfigurationPages() {
     SetText(ui_.OutSoubor, Wide(NameText(record.OutputFile)));
     SelectEntry(ui_.Rep_write, record.RepWriteIndex);
     SelectEntry(ui_.Delay_add, record.DelayAddIndex);
-    engine_->Delay_addChange(SelectedEntry(ui_.Delay_add));
+    engine_->SetMasterTestExtension(SelectedEntry(ui_.Delay_add));
     SetChecked(ui_.Priority_set, record.HighPriority != 0);
     SetText(ui_.Edit2, std::to_wstring(config.LineLeadUs));
     SetText(ui_.Edit3, std::to_wstring(config.LineTailUs));
@@ -231,7 +231,7 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::Delay_addChange() {
-    Guarded([this] { engine_->Delay_addChange(SelectedEntry(ui_.Delay_add)); });
+    Guarded([this] { engine_->SetMasterTestExtension(SelectedEntry(ui_.Delay_add)); });
 }
 
 void TForm1::Path_dataDblClick() {

@@ -428,7 +428,7 @@ void TForm1::TellIgnored(bool takenUp) {
 }
 
 void TForm1::Button1Click() {
-    Guarded([this] { TellIgnored(engine_->Button1Click(CpFromQt(ui_.Edit1->text()))); });
+    Guarded([this] { TellIgnored(engine_->SendCommandLine(CpFromQt(ui_.Edit1->text()))); });
 }
 
 void TForm1::SpeedButtonClick(int index) {
@@ -442,16 +442,16 @@ void TForm1::SpeedButtonClick(int index) {
 void TForm1::Button33Click() {
     Guarded([this] {
         TellIgnored(
-            engine_->Button33Click([this] { return options_.dialogs.openCommandFile(this); }));
+            engine_->RunCommandFile([this] { return options_.dialogs.openCommandFile(this); }));
     });
 }
 
 void TForm1::Button4Click() {
-    Guarded([this] { TellIgnored(engine_->Button4Click()); });
+    Guarded([this] { TellIgnored(engine_->SetTerminalClock()); });
 }
 
 void TForm1::TerminalIndicatorClick(int slot) {
-    Guarded([this, slot] { engine_->TerminalIndicatorClick(slot); });
+    Guarded([this, slot] { engine_->ShowWatchdogStatus(slot); });
 }
 
 void TForm1::Timer1Timer() {
@@ -459,7 +459,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Timer2Timer() {
-    Guarded([this] { engine_->Timer2Timer(); });
+    Guarded([this] { engine_->ShowWatcherState(); });
 }
 
 // --- the configuration ---
@@ -500,7 +500,7 @@ void TForm1::FillConfigurationPages() {
     ui_.OutSoubor->setText(QtFromCp(NameText(record.OutputFile)));
     SelectEntry(ui_.Rep_write, record.RepWriteIndex);
     SelectEntry(ui_.Delay_add, record.DelayAddIndex);
-    engine_->Delay_addChange(ui_.Delay_add->currentIndex());
+    engine_->SetMasterTestExtension(ui_.Delay_add->currentIndex());
     ui_.Priority_set->setChecked(record.HighPriority != 0);
     ui_.Edit2->setText(QString::number(config.LineLeadUs));
     ui_.Edit3->setText(QString::number(config.LineTailUs));
@@ -538,7 +538,7 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::Delay_addChange() {
-    Guarded([this] { engine_->Delay_addChange(ui_.Delay_add->currentIndex()); });
+    Guarded([this] { engine_->SetMasterTestExtension(ui_.Delay_add->currentIndex()); });
 }
 
 void TForm1::Path_dataDblClick() {
