@@ -93,7 +93,7 @@ private slots:
     void aRequestFileIsProcessedWhileHidden() {
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start();
-        form.Show_windowClick();
+        form.Form().Show_windowClick();
         QVERIFY(form.isVisible());
         form.Ui().BitBtn2->click(); // "Schovat program"
         QVERIFY(!form.isVisible());
@@ -118,7 +118,7 @@ private slots:
     void enterSendsOnlyOnceTheCommandLineHasChanged() {
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start();
-        form.Show_windowClick();
+        form.Form().Show_windowClick();
         const std::uint64_t before = FramesReceived(h);
         QTest::keyClick(form.Ui().Edit1, Qt::Key_Return);
         QCOMPARE(FramesReceived(h), before); // not even the re-test of an empty line
@@ -263,7 +263,7 @@ private slots:
     void indicatorClickShowsTheWatchdog() {
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start();
-        form.Show_windowClick();
+        form.Form().Show_windowClick();
         h.balloons.clear();
         QTest::mouseClick(form.IndicatorOf(0).Icon(), Qt::LeftButton);
         QCOMPARE(h.balloons.size(), std::size_t{1});
@@ -273,7 +273,7 @@ private slots:
         h.balloons[0].text.mid(5).toInt(&number);
         QVERIFY(number);
         QCOMPARE(h.balloons[0].timeoutMs, 500);
-        form.TerminalIndicatorClick(1); // T2 is not connected: its icon never shows
+        form.Form().TerminalIndicatorClick(1); // T2 is not connected: its icon never shows
         QCOMPARE(h.balloons.size(), std::size_t{1});
     }
 
