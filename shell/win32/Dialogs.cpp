@@ -7,13 +7,11 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include <algorithm>
-
 namespace kelmora::win32 {
 
 namespace {
 
-constexpr UINT_PTR kHelpButton = 0x4b48; // in the directory dialog
+constexpr UINT_PTR kHelpSubclass = 0x4b48; // the directory dialog's help
 
 UINT IconFlag(MessageIcon icon) {
     switch (icon) {
@@ -52,78 +50,27 @@ void ShowDirectoryHelp(HWND dialog, const MessageAnswerer& ask) {
     ask(dialog, {text, caption, MessageIcon::Information, MessageButtons::Ok});
 }
 
-// A child's place in the dialog's client area.
-RECT PlaceOf(HWND dialog, HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-// The help button stands left of OK, as wide as Cancel; the dialog's own
-// buttons of that row (its "new folder" button) stay uncovered: where the
-// row has no room for it, the dialog grows by what is missing, and its own
-// layout moves its buttons.
-void PlaceHelpButton(HWND dialog, bool grow) {
-    HWND help = GetDlgItem(dialog, static_cast<int>(kHelpButton));
-    HWND ok = GetDlgItem(dialog, IDOK);
-    HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    if (help == nullptr || ok == nullptr || cancel == nullptr) {
-        return;
-    }
-    const RECT okPlace = PlaceOf(dialog, ok);
-    const RECT cancelPlace = PlaceOf(dialog, cancel);
-    const int width = cancelPlace.right - cancelPlace.left;
-    const int gap = std::max<int>(cancelPlace.left - okPlace.right, 4);
-    int leftEnd = 0; // the right edge of the row's buttons left of OK
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[16] = L"";
-        GetClassNameW(child, name, 16);
-        const RECT place = PlaceOf(dialog, child);
-        if (child != help && child != ok && child != cancel && IsWindowVisible(child) &&
-            lstrcmpiW(name, L"Button") == 0 && place.top < okPlace.bottom &&
-            place.bottom > okPlace.top && place.right <= okPlace.left) {
-            leftEnd = std::max<int>(leftEnd, place.right);
-        }
-    }
-    const int missing = leftEnd + gap + width + gap - okPlace.left;
-    if (grow && missing > 0) {
-        RECT outer{};
-        GetWindowRect(dialog, &outer);
-        SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left + missing,
-                     outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return; // WM_SIZE places it
-    }
-    SetWindowPos(help, nullptr, okPlace.left - gap - width, okPlace.top, width,
-                 okPlace.bottom - okPlace.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 LRESULT CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                      DWORD_PTR data) {
-    if (message == WM_COMMAND && LOWORD(w) == kHelpButton) {
+    if (message == WM_HELP) {
         ShowDirectoryHelp(dialog, *reinterpret_cast<BrowseState*>(data)->ask);
-        return 0;
-    }
-    if (message == WM_SIZE) {
-        const LRESULT result = DefSubclassProc(dialog, message, w, l);
-        PlaceHelpButton(dialog, false);
-        return result;
+        return TRUE;
     }
     return DefSubclassProc(dialog, message, w, l);
 }
 
-// The dialog's own buttons stay; a help button joins them left of OK.
-void AddHelpButton(HWND dialog, BrowseState& state) {
-    HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    HWND help = CreateWindowExW(0, L"BUTTON", L"Nápověda", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0,
-                                0, 0, dialog, reinterpret_cast<HMENU>(kHelpButton),
-                                GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(help, WM_SETFONT, SendMessageW(cancel, WM_GETFONT, 0, 0), TRUE);
-    SetWindowSubclass(dialog, DirectoryDialogProc, kHelpButton,
+// The help sits in the title bar, as in the main window: the dialog's own
+// buttons fill their row ("Vytvořit novou složku", OK, Storno), and a button
+// of ours there would cover one of them.
+void AddHelp(HWND dialog, BrowseState& state) {
+    const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+    SetWindowLongPtrW(dialog, GWL_STYLE, style & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    SetWindowLongPtrW(dialog, GWL_EXSTYLE,
+                      GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowSubclass(dialog, DirectoryDialogProc, kHelpSubclass,
                       reinterpret_cast<DWORD_PTR>(&state));
-    PlaceHelpButton(dialog, true);
-    PlaceHelpButton(dialog, false);
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM l, LPARAM data) {
@@ -131,7 +78,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM l, LPARAM data) {
     switch (message) {
     case BFFM_INITIALIZED:
         SetWindowTextW(dialog, L"Výběr adresáře");
-        AddHelpButton(dialog, state);
+        AddHelp(dialog, state);
         if (!state.start.empty()) {
             SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                          reinterpret_cast<LPARAM>(state.start.c_str()));

@@ -13,7 +13,7 @@ namespace kelmora::win32 {
 namespace {
 
 // Room around a panel's text: its frame and the bar's padding.
-constexpr int kTextPadding = 12;
+constexpr int kTextPadding = 8;
 
 bool IsValuePanel(int index) {
     return index % 2 == 1 && index < StatusBar::kCount - 1;
