@@ -203,7 +203,7 @@ screenshots: deps build
 screenshots-windows: deps deps-windows build-windows
 	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xauth fonts-wine"
 	cmake --build $(BUILD) -j $(JOBS) --target tobrin-sim
-	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora-screenshots
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target kelmora-screenshots kelmora
 	scripts/screenshots-windows.sh
 
 bench: build

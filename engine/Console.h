@@ -1,6 +1,8 @@
-// The operator console: the only way the core reaches a person. The Qt main
-// window, the headless console and the tests' recording fake implement it.
-// Every call comes on the main thread.
+// The operator console: the only way the core reaches a person. Four
+// implementations: the Qt window (shell/window/TForm1), the Win32 window
+// (shell/win32/TForm1), the headless console (shell/HeadlessConsole) and
+// the tests' recording fake (tests/support/RecordingConsole.h). Every call
+// comes on the main thread.
 #pragma once
 
 #include "terminal/TobrinHost.h"

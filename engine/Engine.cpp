@@ -272,7 +272,7 @@ void Engine::RunManualJob(std::string_view line) {
     }
 }
 
-bool Engine::Button1Click(std::string_view commandLine) {
+bool Engine::SendCommandLine(std::string_view commandLine) {
     if (Busy()) {
         return false;
     }
@@ -293,7 +293,7 @@ bool Engine::SendQuickCommand(std::string_view text) {
     return true;
 }
 
-bool Engine::Button33Click(const std::function<std::optional<std::string>()>& chooseFile) {
+bool Engine::RunCommandFile(const std::function<std::optional<std::string>()>& chooseFile) {
     if (Busy() || flags_.WatcherBusy) {
         return false;
     }
@@ -332,7 +332,7 @@ bool Engine::Button33Click(const std::function<std::optional<std::string>()>& ch
     return true;
 }
 
-bool Engine::Button4Click() {
+bool Engine::SetTerminalClock() {
     if (Busy() || flags_.WatcherBusy) {
         return false;
     }
@@ -351,11 +351,11 @@ bool Engine::Button4Click() {
     return true;
 }
 
-void Engine::TerminalIndicatorClick(int slot) {
-    terminals_->TerminalIndicatorClick(slot);
+void Engine::ShowWatchdogStatus(int slot) {
+    terminals_->ShowWatchdogStatus(slot);
 }
 
-void Engine::Delay_addChange(int index) {
+void Engine::SetMasterTestExtension(int index) {
     host_->SetMasterTestMs(MasterTestMsFor(index));
 }
 
@@ -398,7 +398,7 @@ bool Engine::SaveConfiguration(const EnteredConfiguration& entered) {
            MessageAnswer::Yes;
 }
 
-void Engine::Timer1Timer() {
+void Engine::CheckWatcher() {
     if (!watcher_) {
         return;
     }
@@ -412,7 +412,7 @@ void Engine::Timer1Timer() {
     }
 }
 
-void Engine::Timer2Timer() {
+void Engine::ShowWatcherState() {
     console_.ShowWatchdog(flags_.WatchdogTicks, !flags_.WatcherBusy);
 }
 

@@ -93,27 +93,30 @@ public:
     // the queued work unless a job is in progress.
     void RunHandOvers();
 
-    // The operator's handlers, and the window's controls behind them:
-    //   Button1Click            BitBtn4 "Odeslat příkaz"
-    //   SendQuickCommand        SpeedButton1..4 "00" "11" "S" "Y"
-    //   Button33Click           BitBtn1 "Příkazy ze souboru"
-    //   Button4Click            BitBtn6 "Nastavit čas"
-    //   TerminalIndicatorClick  a slot's indicator icon
-    //   Delay_addChange         the list Delay_add
-    //   SaveConfiguration       BitBtn5, BitBtn8 "Uložit CFG" (the window's BitBtn1Click)
-    // The job buttons return false when the press was ignored because the
-    // program was busy: a job in progress, or, for Button33Click and
-    // Button4Click, the watcher busy at that moment. The shell tells the
+    // What the operator asks for, each named by what it does; the window's
+    // handlers (their names are the window's own) and the controls behind them:
+    //   SendCommandLine         Button1Click, BitBtn4 "Odeslat příkaz"
+    //   SendQuickCommand        SpeedButtonClick, SpeedButton1..4 "00" "11" "S" "Y"
+    //   RunCommandFile          Button33Click, BitBtn1 "Příkazy ze souboru"
+    //   SetTerminalClock        Button4Click, BitBtn6 "Nastavit čas"
+    //   ShowWatchdogStatus      TerminalIndicatorClick, a slot's indicator icon
+    //   SetMasterTestExtension  Delay_addChange, the list Delay_add
+    //   SaveConfiguration       BitBtn1Click, BitBtn5 and BitBtn8 "Uložit CFG"
+    // The job calls return false when the press was ignored because the
+    // program was busy: a job in progress, or, for RunCommandFile and
+    // SetTerminalClock, the watcher busy at that moment. The shell tells the
     // operator so. A press taken up may still send nothing (the slot not
-    // connected, its terminal absent), silently.
-    bool Button1Click(std::string_view commandLine);
+    // connected, its terminal absent), silently. An empty command line
+    // re-tests the terminals.
+    bool SendCommandLine(std::string_view commandLine);
     bool SendQuickCommand(std::string_view text);
     // `chooseFile` shows the file dialog (events flow meanwhile) and gives
     // the chosen file, or nothing when cancelled.
-    bool Button33Click(const std::function<std::optional<std::string>()>& chooseFile);
-    bool Button4Click();
-    void TerminalIndicatorClick(int slot);
-    void Delay_addChange(int index);
+    bool RunCommandFile(const std::function<std::optional<std::string>()>& chooseFile);
+    bool SetTerminalClock();
+    void ShowWatchdogStatus(int slot);
+    // The extension of the MASTER test by the list's entry (4 ms a step).
+    void SetMasterTestExtension(int index);
     // SaveConfiguration, behind both "Uložit CFG" buttons: the record built
     // from the pages as entered (a field that is no number ends it with its
     // message), the operator asked before a doubtful value is stored (see
@@ -122,9 +125,11 @@ public:
     // operator wants the restart: the shell then makes its close request.
     bool SaveConfiguration(const EnteredConfiguration& entered);
 
-    // The timers: the watchdog every 10 s, the display every second.
-    void Timer1Timer();
-    void Timer2Timer();
+    // The timers' work: every 10 s (Timer1) the watcher is kept alive (a
+    // suspended one resumed, a dead one started again, a live one's tick
+    // counter reset); every second (Timer2) its state is shown.
+    void CheckWatcher();
+    void ShowWatcherState();
 
     // Whether a job or an operator's handler is in progress.
     bool Busy() const { return jobDepth_ > 0 || operatorActive_; }

@@ -172,7 +172,7 @@ void Terminals::ShowTerminalState(int slot) {
     console_.PaintIndicator(slot, StateOf(slot));
 }
 
-void Terminals::TerminalIndicatorClick(int slot) {
+void Terminals::ShowWatchdogStatus(int slot) {
     if (slot < 0 || slot >= kSlotCount || !shown_[slot]) {
         return;
     }

@@ -57,7 +57,7 @@ public:
 
     // A click on a slot's indicator icon (slot 0..3): the watchdog balloon,
     // then a repaint. The icons of slots that are not connected never react.
-    void TerminalIndicatorClick(int slot);
+    void ShowWatchdogStatus(int slot);
 
     // Destroys the terminal objects (at shutdown, after the watcher stopped).
     void Release();

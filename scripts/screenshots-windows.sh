@@ -2,7 +2,9 @@
 # Pictures of the Windows program's Win32 window for review, at 96 and 144
 # DPI, into build/screenshots-windows/96 and .../144: the start with its
 # balloon in the notification area, every page, the window during a download
-# and after it, and the notification-area menu. kelmora-screenshots.exe runs
+# with its progress balloon and after it, a long status pair, the
+# notification-area menu, the message boxes, the dialogs and the message of a
+# second copy of kelmora.exe. kelmora-screenshots.exe runs
 # under Xvfb inside Wine's virtual desktop (which has a task bar with a
 # notification area) against two simulated lines: COM1 with a SLAVE at
 # address 1 (whose memory is downloaded) and nobody at address 7, COM2 with a
@@ -20,7 +22,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LOCPATH=$out/locale
 
-for program in "$win_bin/kelmora-screenshots.exe" "$bin/tobrin-sim"; do
+for program in "$win_bin/kelmora-screenshots.exe" "$win_bin/kelmora.exe" "$bin/tobrin-sim"; do
     if [ ! -f "$program" ]; then
         echo "screenshots-windows: $program is missing (make build-windows builds both)" >&2
         exit 1
@@ -90,10 +92,11 @@ shoot() {
     (cd "$work" && xvfb-run -a -s "-screen 0 ${size}x24" \
         env LC_ALL=cs_CZ.UTF-8 wine explorer "/desktop=Kelmora,$size" \
         "$win_bin/kelmora-screenshots.exe" --config "Z:${work//\//\\}\\kelmora.ini" \
-        --out "Z:${out//\//\\}\\$dpi" --download P) 2>&1 | grep -v '^$' || true
+        --out "Z:${out//\//\\}\\$dpi" --download P \
+        --program "Z:${win_bin//\//\\}\\kelmora.exe") 2>&1 | grep -v '^$' || true
     local count
     count=$(find "$out/$dpi" -name '*.png' 2>/dev/null | wc -l)
-    [ "$count" -ge 9 ] || { echo "screenshots-windows: only $count pictures at $dpi DPI" >&2; exit 1; }
+    [ "$count" -ge 17 ] || { echo "screenshots-windows: only $count pictures at $dpi DPI" >&2; exit 1; }
 }
 
 [ -d "$WINEPREFIX" ] || wine cmd /c exit >/dev/null 2>&1

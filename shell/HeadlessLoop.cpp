@@ -66,7 +66,7 @@ void HeadlessLoop::RunDueTimers() {
         watchdogTick_();
     }
     if (display) {
-        engine_.Timer2Timer();
+        engine_.ShowWatcherState();
     }
 }
 

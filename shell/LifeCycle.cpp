@@ -82,7 +82,7 @@ void LifeCycle::Create() {
 
 void LifeCycle::WatchdogTick() {
     Notify(events_.watchdogTick, *engine_);
-    engine_->Timer1Timer();
+    engine_->CheckWatcher();
 }
 
 void LifeCycle::Destroy() {

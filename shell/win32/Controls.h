@@ -1,59 +1,27 @@
 // The controls of the Win32 main window by their component names, as the page
 // builders create them. Every control is a child of its page (the selector's
-// items and the indicators of the panel Terminaly1), and its command ID is
-// its place in ControlId.
+// items and the indicators of the panel Terminaly1). A control of the control
+// table has its place in the table as its command ID (ControlId), and so has
+// each entry of the notification-area menu.
 #pragma once
 
 #include "shell/win32/WinApi.h"
 
 #include <array>
+#include <string_view>
 
 namespace kelmora::win32 {
 
-enum ControlId : int {
-    kNoId = 0,
-    kSelektT1 = 100, // .. kSelektT1 + 3
-    kEdit1 = 110,
-    kBitBtn4,
-    kSpeedButton1, // .. + 3
-    kBitBtn1 = kSpeedButton1 + 4,
-    kBitBtn2,
-    kBitBtn3,
-    kMemo1,
-    kAdr1 = 130,      // .. + 3
-    kPort1 = 140,     // .. + 3
-    kPripojen1 = 150, // .. + 3
-    kK_Baud1 = 160,
-    kMark1,
-    kCCode1,
-    kDT_use1,
-    kKredit1,
-    kRadku1,
-    kMxSn1,
-    kMxVec1,
-    kBitBtn5,
-    kRep_write = 180,
-    kWrite_error_repeat,
-    kPriority_set,
-    kDelay_add,
-    kInSoubor,
-    kOutSoubor,
-    kPath_data,
-    kWrite_bin_output,
-    kEdit2,
-    kEdit3,
-    kBitBtn6,
-    kBitBtn7,
-    kBitBtn8,
-    kMemo2 = 200,
-    kJvXPButton5,
-    kJvXPButton6,
+// The command ID of a control or menu entry of the control table.
+int ControlId(std::string_view name);
+// The component name of a command ID; empty for none.
+std::string_view ControlName(int id);
+
+// The window's parts outside the table.
+enum OtherId : int {
     kIndicator1 = 210, // .. + 3
     kPageControl1 = 220,
     kStatusBar1,
-    kMenuShow = 300, // the notification-area menu
-    kMenuHide,
-    kMenuQuit,
 };
 
 struct Controls {

@@ -11,7 +11,7 @@ namespace kelmora::win32 {
 
 namespace {
 
-constexpr UINT_PTR kHelpButton = 0x4b48; // in the directory dialog
+constexpr UINT_PTR kHelpSubclass = 0x4b48; // the directory dialog's help
 
 UINT IconFlag(MessageIcon icon) {
     switch (icon) {
@@ -52,28 +52,24 @@ void ShowDirectoryHelp(HWND dialog, const MessageAnswerer& ask) {
 
 LRESULT CALLBACK DirectoryDialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                      DWORD_PTR data) {
-    if (message == WM_COMMAND && LOWORD(w) == kHelpButton) {
+    if (message == WM_HELP) {
         ShowDirectoryHelp(dialog, *reinterpret_cast<BrowseState*>(data)->ask);
-        return 0;
+        return TRUE;
     }
     return DefSubclassProc(dialog, message, w, l);
 }
 
-// The dialog's own buttons stay; a help button joins them at the left.
-void AddHelpButton(HWND dialog, BrowseState& state) {
-    HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    RECT r{};
-    GetWindowRect(cancel, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    RECT client{};
-    GetClientRect(dialog, &client);
-    const int margin = client.right - r.right;
-    HWND help =
-        CreateWindowExW(0, L"BUTTON", L"Nápověda", WS_CHILD | WS_VISIBLE | WS_TABSTOP, margin,
-                        r.top, r.right - r.left, r.bottom - r.top, dialog,
-                        reinterpret_cast<HMENU>(kHelpButton), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(help, WM_SETFONT, SendMessageW(cancel, WM_GETFONT, 0, 0), TRUE);
-    SetWindowSubclass(dialog, DirectoryDialogProc, kHelpButton,
+// The help sits in the title bar, as in the main window: the dialog's own
+// buttons fill their row ("Vytvořit novou složku", OK, Storno), and a button
+// of ours there would cover one of them.
+void AddHelp(HWND dialog, BrowseState& state) {
+    const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+    SetWindowLongPtrW(dialog, GWL_STYLE, style & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    SetWindowLongPtrW(dialog, GWL_EXSTYLE,
+                      GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowSubclass(dialog, DirectoryDialogProc, kHelpSubclass,
                       reinterpret_cast<DWORD_PTR>(&state));
 }
 
@@ -82,7 +78,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM l, LPARAM data) {
     switch (message) {
     case BFFM_INITIALIZED:
         SetWindowTextW(dialog, L"Výběr adresáře");
-        AddHelpButton(dialog, state);
+        AddHelp(dialog, state);
         if (!state.start.empty()) {
             SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                          reinterpret_cast<LPARAM>(state.start.c_str()));

@@ -1,15 +1,16 @@
-// Builds the controls of one page (or panel): each one named, placed at 96
-// DPI in its parent, given its font role and, for a few, a hint. Labels are
-// created right before the control they name, so the keyboard reaches the
-// control through the label and the tests find it there.
+// Builds the controls of one page (or panel) from the control table
+// (shell/form/ControlTable.h): each one named, given its command ID, its
+// caption or list entries, its weight and its hint, and placed at 96 DPI in
+// its parent. Labels are created right before the control they name, so the
+// keyboard reaches the control through the label and the tests find it
+// there.
 #pragma once
 
 #include "shell/win32/Controls.h"
 #include "shell/win32/Hints.h"
 #include "shell/win32/Layout.h"
 
-#include <string>
-#include <vector>
+#include <string_view>
 
 namespace kelmora::win32 {
 
@@ -18,28 +19,24 @@ public:
     PageParts(HWND parent, Layout& layout, Hints& hints)
         : parent_(parent), layout_(layout), hints_(hints) {}
 
-    HWND Panel(const char* name, RECT design);
-    HWND Label(const char* name, const wchar_t* text, RECT design, bool bold = false,
-               DWORD style = SS_LEFT);
-    HWND Edit(const char* name, int id, RECT design, DWORD style = ES_AUTOHSCROLL);
+    HWND Panel(std::string_view name, RECT design);
+    HWND Label(std::string_view name, RECT design, DWORD style = SS_LEFT);
+    HWND Edit(std::string_view name, RECT design, DWORD style = ES_AUTOHSCROLL);
     // A push button with its glyph (-1: none) left of the caption.
-    HWND Button(const char* name, int id, const wchar_t* text, int glyph, RECT design);
+    HWND Button(std::string_view name, int glyph, RECT design);
     // A check box with its caption left of the box.
-    HWND Check(const char* name, int id, const wchar_t* text, RECT design);
-    HWND Radio(const char* name, int id, const wchar_t* text, RECT design, bool first);
-    HWND Group(const char* name, const wchar_t* text, RECT design, bool bold);
+    HWND Check(std::string_view name, RECT design);
+    HWND Radio(std::string_view name, RECT design, bool first);
+    HWND Group(std::string_view name, RECT design);
     // A drop-down list with its entries; at most `visible` show at once.
-    HWND Combo(const char* name, int id, RECT design, const std::vector<std::wstring>& entries,
-               int visible);
+    HWND Combo(std::string_view name, RECT design, int visible);
     // A control of another class.
-    HWND Other(const char* name, const wchar_t* windowClass, int id, RECT design, DWORD style,
+    HWND Other(std::string_view name, const wchar_t* windowClass, RECT design, DWORD style,
                DWORD exStyle = 0, FontRole font = FontRole::Normal);
 
-    void Hint(HWND control, const wchar_t* hint) { hints_.Add(control, hint); }
-
 private:
-    HWND Make(const char* name, const wchar_t* windowClass, const wchar_t* text, int id,
-              RECT design, DWORD style, DWORD exStyle, FontRole font, int glyph = -1);
+    HWND Make(std::string_view name, const wchar_t* windowClass, RECT design, DWORD style,
+              DWORD exStyle, FontRole font, int glyph = -1);
 
     HWND parent_;
     Layout& layout_;

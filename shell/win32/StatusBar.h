@@ -1,9 +1,12 @@
-// StatusBar1: eleven panels from left to right. The label panels ("Status:",
+// StatusBar1: eleven panels from left to right, their texts and widths the
+// control table's (StatusPanel0..10). The label panels ("Status:",
 // "Načteno:", "Opakování Tx:", "Opakování Rx:", "Příkazy") are right-aligned
 // without a frame, the value panels centred in a frame; the last one is
-// empty, left-aligned and frameless. Panels beyond the window's width are cut
-// at its edge. A note (why a button did nothing) covers the panels from the
-// third one on for a few seconds; the status pair stays readable.
+// empty, left-aligned and frameless. Each panel keeps its designed width
+// while its text fits; a longer text (a status pair such as "2500,2500" in a
+// wide font) widens its panel and moves the ones right of it. Panels beyond
+// the window's width are cut at its edge. A note (why a button did nothing) covers the panels from
+// the third one on for a few seconds; the status pair stays readable.
 #pragma once
 
 #include "shell/win32/WinApi.h"
@@ -16,7 +19,8 @@ namespace kelmora::win32 {
 class StatusBar {
 public:
     static constexpr int kCount = 11;
-    static constexpr std::array<int, kCount> kWidths{50, 50, 60, 60, 100, 20, 100, 20, 50, 80, 50};
+    // A panel's designed width at 96 DPI.
+    static int DesignedWidth(int index);
 
     void Create(HWND window, int id);
     // The panels' right edges at `dpi`, and the bar's place at the bottom.
@@ -34,9 +38,16 @@ public:
 
     HWND Handle() const { return bar_; }
     int Height() const;
+    // The panels' right edges as laid out now.
+    std::array<int, kCount> Edges() const { return edges_; }
 
 private:
+    // Sets the panels' edges for the texts they show; true when one moved.
+    bool FitPanels();
+
     HWND bar_ = nullptr;
+    int dpi_ = 96;
+    std::array<int, kCount> edges_{};
     HWND note_ = nullptr;
     std::array<std::wstring, kCount> texts_;
 };

@@ -1,6 +1,7 @@
 #include "shell/win32/TForm1.h"
 
 #include "shell/ProgramIdentity.h"
+#include "shell/form/ControlTable.h"
 #include "shell/win32/Dialogs.h"
 #include "shell/win32/PageParts.h"
 #include "shell/win32/Panels.h"
@@ -19,31 +20,18 @@ namespace kelmora::win32 {
 
 namespace {
 
-constexpr int kClientWidth = 600;
-constexpr int kClientHeight = 400;
 constexpr int kTabHeight = 35;
 constexpr int kTabIcon = 24;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle =
     WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
 
-// The window's timers.
-constexpr UINT_PTR kTimer1 = 1; // the watchdog, every 10 s
-constexpr UINT_PTR kTimer2 = 2; // the display, every second
-constexpr UINT_PTR kRetryTimer = 3;
-constexpr UINT_PTR kQuitTimer = 4;
-constexpr UINT_PTR kBalloonTimer = 5;
-constexpr UINT_PTR kHelpTimer = 6;
-constexpr UINT_PTR kNoteTimer = 7;
-constexpr UINT kWatchdogMs = 10000;
-constexpr UINT kDisplayMs = 1000;
-// How often a hand-over held back by a running job, and a confirmed close
-// waiting for the job's end, look again.
-constexpr UINT kRetryMs = 50;
+// The window's own timers; the form's are 1 + their FormTimer.
+constexpr UINT_PTR kFormTimers = 1;
+constexpr UINT_PTR kBalloonTimer = kFormTimers + form::kFormTimerCount;
+constexpr UINT_PTR kHelpTimer = kBalloonTimer + 1;
+constexpr UINT_PTR kNoteTimer = kNoteTimerId;
 constexpr UINT kHelpMs = 6000;
-
-const wchar_t* const kPageTitles[5] = {L"Ovládání terminálu", L"Konfigurace terminálů",
-                                       L"Servisní nastavení", L"O programu", L"Chybová hlášení"};
 
 LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
@@ -66,7 +54,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 LRESULT CALLBACK PathDataProc(HWND edit, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                               DWORD_PTR form) {
     if (message == WM_LBUTTONDBLCLK) {
-        reinterpret_cast<TForm1*>(form)->Path_dataDblClick();
+        reinterpret_cast<TForm1*>(form)->Form().Path_dataDblClick();
         return 0;
     }
     return DefSubclassProc(edit, message, w, l);
@@ -107,8 +95,10 @@ TForm1::TForm1(EngineOptions engineOptions, WindowOptions options)
     }
     if (!options_.dialogs.chooseDirectory) {
         options_.dialogs.chooseDirectory = [this](HWND owner, const std::wstring& start) {
-            return ChooseDirectory(owner, start,
-                                   [this](HWND o, const MessageBox& box) { return Ask(o, box); });
+            return win32::ChooseDirectory(owner, start, [this](HWND o, const MessageBox& box) {
+                const form::OperatorForm::NestedLoop modal(*form_);
+                return options_.dialogs.message(o, box);
+            });
         };
     }
     if (!options_.notifyIcon) {
@@ -118,21 +108,19 @@ TForm1::TForm1(EngineOptions engineOptions, WindowOptions options)
         options_.quit = [] { PostQuitMessage(0); };
     }
     BuildWindow();
-    SetTimer(form_, kTimer2, kDisplayMs, nullptr);
-    life_ = std::make_unique<LifeCycle>(*this, *this, engineOptions_, options_.lifeCycle);
-    engine_ = &life_->GetEngine();
-    life_->Construct();
+    form_ = std::make_unique<form::OperatorForm>(*this, *this, engineOptions_, options_.lifeCycle);
+    form_->Construct();
 }
 
 TForm1::~TForm1() {
     FormDestroy();
-    life_.reset();
+    form_.reset();
     tray_.reset();
-    if (form_ != nullptr) {
+    if (window_ != nullptr) {
         // What the window still hears while it goes is no longer this one's.
-        SetWindowLongPtrW(form_, GWLP_USERDATA, 0);
-        DestroyWindow(form_);
-        form_ = nullptr;
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+        window_ = nullptr;
     }
     if (tabImages_ != nullptr) {
         ImageList_Destroy(tabImages_);
@@ -144,24 +132,23 @@ TForm1::~TForm1() {
 
 void TForm1::BuildWindow() {
     RegisterClasses();
-    form_ = CreateWindowExW(kExStyle, kFormClass, Wide(kWindowCaption).c_str(), kStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), this);
-    layout_.Name(form_, "Form1");
-    dpi_ = DpiOf(form_);
+    window_ = CreateWindowExW(kExStyle, kFormClass, Wide(form::RowOf("Form1").caption).c_str(),
+                              kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    layout_.Name(window_, "Form1");
+    dpi_ = DpiOf(window_);
     fonts_.Create(dpi_);
-    hints_.Create(form_);
+    hints_.Create(window_);
 
     // The tab control first: the pages, created after it, lie above it.
     ui_.PageControl1 = CreateWindowExW(
         0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0,
-        form_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPageControl1)),
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPageControl1)),
         GetModuleHandleW(nullptr), nullptr);
-    layout_.Name(ui_.PageControl1, "PageControl1");
     for (int i = 0; i < 5; ++i) {
         ui_.TabSheets[i] =
             CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
-                            0, 0, form_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
         layout_.Name(ui_.TabSheets[i], "TabSheet" + std::to_string(i + 1));
     }
     BuildControlPage(ui_.TabSheets[0], ui_, layout_, hints_);
@@ -171,34 +158,36 @@ void TForm1::BuildWindow() {
     BuildEventLogPage(ui_.TabSheets[4], ui_, layout_, hints_);
     SetTabs(false);
     ShowPage(0);
+    layout_.Name(ui_.PageControl1, "PageControl1");
 
-    statusBar_.Create(form_, kStatusBar1);
+    statusBar_.Create(window_, kStatusBar1);
     ui_.StatusBar1 = statusBar_.Handle();
     layout_.Name(ui_.StatusBar1, "StatusBar1");
     SetWindowSubclass(ui_.Path_data, PathDataProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
-    tray_ = std::make_unique<TrayIcon>(form_, kTrayMessage, kBalloonTimer, options_.notifyIcon);
+    tray_ = std::make_unique<TrayIcon>(window_, kTrayMessage, kBalloonTimer, options_.notifyIcon);
     trayAvailable_ = tray_->Add();
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     LayoutWindow();
     // Centred on the screen's work area.
     RECT outer{};
-    GetWindowRect(form_, &outer);
+    GetWindowRect(window_, &outer);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(form_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    SetWindowPos(form_, nullptr,
+    SetWindowPos(window_, nullptr,
                  work.left + (work.right - work.left - (outer.right - outer.left)) / 2,
                  work.top + (work.bottom - work.top - (outer.bottom - outer.top)) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm1::LayoutWindow() {
-    RECT outer{0, 0, Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_)};
+    const form::ControlRow& frame = form::RowOf("Form1");
+    RECT outer{0, 0, Scale(frame.width, dpi_), Scale(frame.height, dpi_)};
     AdjustForDpi(outer, kStyle, kExStyle, dpi_);
-    SetWindowPos(form_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+    SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     SendMessageW(ui_.StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
@@ -218,7 +207,7 @@ void TForm1::LayoutWindow() {
     TabCtrl_SetItemSize(ui_.PageControl1, 0, Scale(kTabHeight, dpi_));
 
     RECT client{};
-    GetClientRect(form_, &client);
+    GetClientRect(window_, &client);
     const int margin = Scale(2, dpi_);
     RECT tabs{margin, margin, client.right - margin, client.bottom - statusBar_.Height() - margin};
     SetWindowPos(ui_.PageControl1, nullptr, tabs.left, tabs.top, tabs.right - tabs.left,
@@ -235,7 +224,7 @@ void TForm1::LayoutWindow() {
         SendMessageW(quick, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.bold), TRUE);
     }
     tray_->Refresh();
-    InvalidateRect(form_, nullptr, TRUE);
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 // All five tabs fit the window's width: where the message font is too wide
@@ -273,137 +262,36 @@ void TForm1::SetTabs(bool eventLogTab) {
     }
     eventLogTab_ = eventLogTab;
     TabCtrl_DeleteAllItems(ui_.PageControl1);
+    const std::vector<form::ControlRow> pages = form::RowsOfKind(form::Kind::Page);
     for (int i = 0; i < wanted; ++i) {
+        std::wstring title = Wide(pages[i].caption);
         TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
-        item.pszText = const_cast<wchar_t*>(kPageTitles[i]);
+        item.pszText = title.data();
         item.iImage = i;
         TabCtrl_InsertItem(ui_.PageControl1, i, &item);
     }
     TabCtrl_SetCurSel(ui_.PageControl1, activePage_ < wanted ? activePage_ : 0);
 }
 
-void TForm1::ShowPage(int page) {
-    activePage_ = page;
-    TabCtrl_SetCurSel(ui_.PageControl1, page);
-    for (int i = 0; i < 5; ++i) {
-        ::ShowWindow(ui_.TabSheets[i], i == page ? SW_SHOW : SW_HIDE);
-    }
-}
-
 void TForm1::FormCreate() {
-    if (life_->Created() || destroyed_) {
-        return;
+    if (form_->FormCreate()) {
+        SetPropW(window_, kReadyProperty, reinterpret_cast<HANDLE>(1));
     }
-    life_->Create();
-    if (!trayAvailable_ && !IsWindowVisible(form_)) {
-        ShowWindow();
-    }
-    SetPropW(form_, kReadyProperty, reinterpret_cast<HANDLE>(1));
 }
 
 void TForm1::FormDestroy() {
-    if (destroyed_) {
-        return;
+    if (form_ && form_->FormDestroy()) {
+        tray_->Remove();
+        RemovePropW(window_, kReadyProperty);
     }
-    destroyed_ = true;
-    KillTimer(form_, kQuitTimer);
-    KillTimer(form_, kRetryTimer);
-    if (life_) {
-        life_->Destroy();
-    }
-    KillTimer(form_, kTimer2);
-    tray_->Remove();
-    RemovePropW(form_, kReadyProperty);
-}
-
-void TForm1::FillConfigurationPages(const Configuration&) {
-    FillConfigurationPages();
-}
-
-std::string TForm1::RequestFileName() const {
-    return Cp(TextOf(ui_.InSoubor));
-}
-
-void TForm1::EnableWatchdog(bool enabled) {
-    timer1Active_ = enabled;
-    if (enabled) {
-        SetTimer(form_, kTimer1, kWatchdogMs, nullptr);
-    } else {
-        KillTimer(form_, kTimer1);
-    }
-}
-
-void TForm1::WakeForHandOver() {
-    // From the watcher's thread: the hand-over runs on this window's thread.
-    PostMessageW(form_, kHandOverMessage, 0, 0);
-}
-
-void TForm1::TellIgnored(bool takenUp) {
-    if (takenUp) {
-        return;
-    }
-    ShowNote(engine_->Busy() ? L"Probíhá jiná úloha, tlačítko nic nespustilo. Zkuste to po jejím "
-                               L"skončení."
-                             : L"Program právě kontroluje soubor požadavků, tlačítko nic "
-                               L"nespustilo. Zkuste to znovu.");
-}
-
-void TForm1::ShowNote(const std::wstring& text) {
-    statusBar_.ShowNote(text, kNoteTimer);
-}
-
-void TForm1::RetryHandOversLater() {
-    if (engine_ != nullptr && engine_->HandOvers().HasPending() && !destroyed_) {
-        SetTimer(form_, kRetryTimer, kRetryMs, nullptr);
-    }
-}
-
-void TForm1::ShowError(std::string_view text) {
-    Ask(OwnerForMessages(), {text, {}, MessageIcon::Error, MessageButtons::Ok});
-}
-
-MessageAnswer TForm1::Ask(HWND owner, const MessageBox& box) {
-    // A modal box runs its own loop: a confirmed close waits until it is over.
-    ++eventDepth_;
-    const MessageAnswer answer = options_.dialogs.message(owner, box);
-    --eventDepth_;
-    return answer;
-}
-
-HWND TForm1::OwnerForMessages() const {
-    return IsWindowVisible(form_) ? form_ : nullptr;
-}
-
-void TForm1::RunHandOvers() {
-    if (!destroyed_) {
-        Guarded([this] { engine_->RunHandOvers(); });
-    }
-}
-
-void TForm1::RequestQuit() {
-    if (!destroyed_ && !engine_->Flags().Stopping) {
-        QuitWhenIdle();
-    }
-}
-
-void TForm1::QuitWhenIdle() {
-    quitRequested_ = true;
-    SetTimer(form_, kQuitTimer, kRetryMs, nullptr);
-}
-
-std::wstring TForm1::TextOf(HWND control) const {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 bool TForm1::PreTranslate(const MSG& message) {
-    // Enter presses "Odeslat příkaz" once the command line has changed,
-    // wherever the focus is but in a multi-line text or an open list.
-    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN || !defaultSet_ ||
-        !IsInside(message.hwnd, form_) || message.hwnd == ui_.Memo2) {
+    // Enter sends from the command line and presses a focused button; an
+    // open list takes it for itself, and elsewhere it does nothing.
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN ||
+        !IsInside(message.hwnd, window_)) {
         return false;
     }
     for (HWND list : {ui_.K_Baud1, ui_.Rep_write, ui_.Delay_add, ui_.Port[0], ui_.Port[1],
@@ -412,10 +300,7 @@ bool TForm1::PreTranslate(const MSG& message) {
             return false;
         }
     }
-    if (IsWindowEnabled(ui_.BitBtn4)) {
-        Button1Click();
-    }
-    return true;
+    return form_->EnterPressed(layout_.NameOf(message.hwnd));
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
@@ -425,7 +310,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
     }
     switch (message) {
     case WM_COMMAND:
-        OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
+        OnCommand(LOWORD(w), HIWORD(w));
         return 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(l);
@@ -440,8 +325,15 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         HDC dc = reinterpret_cast<HDC>(w);
+        const auto control = reinterpret_cast<HWND>(l);
+        if (control == ui_.Memo2) {
+            // Read-only, but a text to read: the base colour of a text, as the
+            // Qt window shows it, not the grey of a disabled field.
+            SetBkColor(dc, kBaseColour);
+            return reinterpret_cast<LRESULT>(BaseBrush());
+        }
         SetBkColor(dc, kWindowColour);
-        if (reinterpret_cast<HWND>(l) == ui_.Label26) {
+        if (control == ui_.Label26) {
             SetTextColor(dc, RGB(0x80, 0x80, 0x80));
         }
         return reinterpret_cast<LRESULT>(WindowBrush());
@@ -455,24 +347,24 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case kTrayMessage:
         if (tray_->OnCallback(l, w)) {
-            Show_windowClick();
+            form_->Show_windowClick();
         }
         return 0;
     case kHandOverMessage:
-        RunHandOvers();
+        form_->RunHandOvers();
         return 0;
     case kStopMessage:
         RequestQuit();
         return 0;
     case WM_CLOSE:
-        if (OnCloseRequest()) {
-            ::ShowWindow(form_, SW_HIDE);
+        if (form_->FormClose()) {
+            ::ShowWindow(window_, SW_HIDE);
         }
         return 0;
     case WM_QUERYENDSESSION:
         // The session ends: no question that would hold it up, and a job
         // ends after its current command.
-        engine_->RequestStop();
+        GetEngine().RequestStop();
         RequestQuit();
         return TRUE;
     case WM_ENDSESSION:
@@ -483,7 +375,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_HELP: {
         const auto* help = reinterpret_cast<const HELPINFO*>(l);
         hints_.ShowHelp(static_cast<HWND>(help->hItemHandle), help->MousePos);
-        SetTimer(form_, kHelpTimer, kHelpMs, nullptr);
+        SetTimer(window_, kHelpTimer, kHelpMs, nullptr);
         return TRUE;
     }
     case WM_CONTEXTMENU: {
@@ -498,7 +390,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
         return 0;
     }
     case WM_SETCURSOR:
-        if (cursor_ != CursorShape::Default) {
+        if (cursor_ != CursorShape::Default || busyPointer_) {
             ::SetCursor(LoadCursorW(nullptr, cursor_ == CursorShape::HourGlass ? IDC_WAIT
                                                                                : IDC_APPSTARTING));
             return TRUE;
@@ -506,26 +398,25 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
         break;
     case WM_SHOWWINDOW:
         if (w == FALSE) {
-            backFromHidden_ = true;
+            form_->WindowHidden();
         }
         break;
     case WM_SIZE:
         if (w == SIZE_MINIMIZED) {
-            backFromHidden_ = true;
+            form_->WindowHidden();
         }
         break;
     case WM_ACTIVATE:
         hints_.HideHelp();
-        if (LOWORD(w) != WA_INACTIVE && backFromHidden_) {
-            backFromHidden_ = false;
-            FormActivate();
+        if (LOWORD(w) != WA_INACTIVE) {
+            form_->WindowActivated();
         }
         break;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(w);
         fonts_.Create(dpi_);
         const auto* suggested = reinterpret_cast<const RECT*>(l);
-        SetWindowPos(form_, nullptr, suggested->left, suggested->top, 0, 0,
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         LayoutWindow();
         return 0;
@@ -533,42 +424,24 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM w, LPARAM l) {
     default:
         break;
     }
-    return DefWindowProcW(form_, message, w, l);
-}
-
-bool TForm1::OnCloseRequest() {
-    bool accept = false;
-    Guarded([&] { accept = FormClose(); });
-    return accept;
+    return DefWindowProcW(window_, message, w, l);
 }
 
 void TForm1::OnTimer(UINT_PTR id) {
+    if (id >= kFormTimers && id < kFormTimers + form::kFormTimerCount) {
+        form_->OnTimer(static_cast<form::FormTimer>(id - kFormTimers));
+        return;
+    }
     switch (id) {
-    case kTimer1:
-        Timer1Timer();
-        break;
-    case kTimer2:
-        Timer2Timer();
-        break;
-    case kRetryTimer:
-        KillTimer(form_, kRetryTimer);
-        RunHandOvers();
-        break;
-    case kQuitTimer:
-        if (!engine_->Busy() && eventDepth_ == 0) {
-            KillTimer(form_, kQuitTimer);
-            options_.quit();
-        }
-        break;
     case kBalloonTimer:
         tray_->OnTimer();
         break;
     case kHelpTimer:
-        KillTimer(form_, kHelpTimer);
+        KillTimer(window_, kHelpTimer);
         hints_.HideHelp();
         break;
     case kNoteTimer:
-        KillTimer(form_, kNoteTimer);
+        KillTimer(window_, kNoteTimer);
         statusBar_.HideNote();
         break;
     default:
@@ -576,64 +449,18 @@ void TForm1::OnTimer(UINT_PTR id) {
     }
 }
 
-void TForm1::OnCommand(int id, int code, HWND) {
-    if (id >= kSpeedButton1 && id < kSpeedButton1 + 4 && code == BN_CLICKED) {
-        SpeedButtonClick(id - kSpeedButton1);
-        return;
-    }
+void TForm1::OnCommand(int id, int code) {
     if (id >= kIndicator1 && id < kIndicator1 + 4 && code == BN_CLICKED) {
-        TerminalIndicatorClick(id - kIndicator1);
+        form_->TerminalIndicatorClick(id - kIndicator1);
         return;
     }
-    if (id == kEdit1 && code == EN_CHANGE) {
-        Edit1Change();
-        return;
-    }
-    if (id == kDelay_add && code == CBN_SELCHANGE) {
-        Delay_addChange();
-        return;
-    }
-    if (code != BN_CLICKED) { // menu entries come with 0, which is BN_CLICKED
-        return;
-    }
-    switch (id) {
-    case kBitBtn4:
-        Button1Click();
-        break;
-    case kBitBtn1:
-        Button33Click();
-        break;
-    case kBitBtn2:
-    case kMenuHide:
-        Hide_windowClick();
-        break;
-    case kBitBtn3:
-        BitBtn3Click();
-        break;
-    case kBitBtn5:
-    case kBitBtn8:
-        BitBtn1Click();
-        break;
-    case kBitBtn6:
-        Button4Click();
-        break;
-    case kBitBtn7:
-        Button2Click();
-        break;
-    case kJvXPButton5:
-        BitBtn2Click();
-        break;
-    case kJvXPButton6:
-        BitBtn5Click();
-        break;
-    case kMenuShow:
-        Show_windowClick();
-        break;
-    case kMenuQuit:
-        KonecClick();
-        break;
-    default:
-        break;
+    const std::string_view name = ControlName(id);
+    if (name == "Edit1" && code == EN_CHANGE) {
+        form_->Edit1Change();
+    } else if (name == "Delay_add" && code == CBN_SELCHANGE) {
+        form_->Delay_addChange();
+    } else if (code == BN_CLICKED) { // menu entries come with 0, which is BN_CLICKED
+        form_->Press(name);
     }
 }
 
@@ -650,14 +477,15 @@ void TForm1::DrawQuickButton(const DRAWITEMSTRUCT& item) {
     } else {
         DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     }
-    const std::wstring text = TextOf(item.hwndItem);
+    wchar_t text[16] = L"";
+    GetWindowTextW(item.hwndItem, text, 16);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, disabled ? GetSysColor(COLOR_GRAYTEXT) : kQuickButtonText);
     HGDIOBJ old = SelectObject(item.hDC, fonts_.bold);
     if (pressed) {
         OffsetRect(&r, 1, 1);
     }
-    DrawTextW(item.hDC, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(item.hDC, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(item.hDC, old);
     if ((item.itemState & ODS_FOCUS) != 0) {
         RECT focus = item.rcItem;

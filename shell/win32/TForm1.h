@@ -1,25 +1,25 @@
 // TForm1, the operator's window in plain Win32: five pages on a tab control
 // (the event-log page without a tab until asked for), the status bar, the
-// notification-area icon with its menu and balloons, and the two timers. It
-// is the operator console of the engine its life cycle owns, and it forwards
-// the operator's controls to that engine. A job's serial waits pump this
-// thread's messages, and the engine refuses a second job inside a running
-// one. The same window as the Qt one (shell/window/TForm1.h); both tests read
-// tests/data/window_controls.tsv.
+// notification-area icon with its menu and balloons, and the timers. What
+// the window does is the form logic's (shell/form/OperatorForm.h, the same
+// for the Qt window); this class builds and paints the controls from the
+// control table, is the engine's operator console, gives the form logic its
+// FormView, and forwards its controls' messages there. A job's serial waits
+// pump this thread's messages, and the engine refuses a second job inside a
+// running one.
 //
-// Life cycle (shell/LifeCycle.h), as the program drives it:
-//   TForm1(...)   the window hidden with its controls, the tray icon, Timer2;
-//                 LifeCycle::Construct
-//   FormCreate()  LifeCycle::Create; the window shown where there is no
-//                 notification area; the property "KelmoraReady" set
+// Life cycle, as the program drives it:
+//   TForm1(...)   the window hidden with its controls, the tray icon;
+//                 OperatorForm::Construct
+//   FormCreate()  OperatorForm::FormCreate; the property "KelmoraReady" set
 //   ... the message loop; a confirmed close ends it once no job runs ...
-//   FormDestroy() LifeCycle::Destroy (also run by ~TForm1)
+//   FormDestroy() OperatorForm::FormDestroy (also run by ~TForm1)
 #pragma once
 
 #include "engine/Console.h"
 #include "engine/Engine.h"
-#include "shell/Guarded.h"
-#include "shell/LifeCycle.h"
+#include "shell/form/FormView.h"
+#include "shell/form/OperatorForm.h"
 #include "shell/win32/Controls.h"
 #include "shell/win32/Hints.h"
 #include "shell/win32/Layout.h"
@@ -43,8 +43,10 @@ inline constexpr UINT kHandOverMessage = WM_APP + 2;
 inline constexpr UINT kStopMessage = WM_APP + 3;
 // The window property set once FormCreate has run.
 inline constexpr const wchar_t* kReadyProperty = L"KelmoraReady";
+// The timer that takes the status bar's note away.
+inline constexpr UINT_PTR kNoteTimerId = 9;
 
-class TForm1 : public Console, public ShellWindow {
+class TForm1 : public Console, public form::FormView {
 public:
     TForm1(EngineOptions engineOptions, WindowOptions options = {});
     ~TForm1() override;
@@ -54,50 +56,21 @@ public:
     void FormCreate();
     void FormDestroy();
 
-    HWND Handle() const { return form_; }
-    Engine& GetEngine() { return *engine_; }
+    // The form logic: the handlers by their names.
+    form::OperatorForm& Form() { return *form_; }
+    HWND Handle() const { return window_; }
+    Engine& GetEngine() { return form_->GetEngine(); }
     const Controls& Ui() const { return ui_; }
     const Layout& Named() const { return layout_; }
     const Hints& Hinting() const { return hints_; }
     StatusBar& StatusBar1() { return statusBar_; }
     TrayIcon& StatusIcon1() { return *tray_; }
-    bool TrayAvailable() const { return trayAvailable_; }
     int Dpi() const { return dpi_; }
-    // The page shown (0..4) and whether the event-log page has its tab.
-    int ActivePage() const { return activePage_; }
     bool EventLogTabShown() const { return eventLogTab_; }
-    bool Timer1Active() const { return timer1Active_; }
-    bool QuitRequested() const { return quitRequested_; }
-    // The default button once the command line has changed (BitBtn4).
-    bool BitBtn4IsDefault() const { return defaultSet_; }
+    bool BusyPointer() const { return busyPointer_; }
     // The system asks the program to stop: it ends without asking, once no
     // job runs.
-    void RequestQuit();
-
-    // The handlers, named control plus event; many carry another control's
-    // name: who calls what is the table in shell/window/TForm1.h (and
-    // DESIGN.md, "Names"), which holds for this window too.
-    void Show_windowClick();
-    void Hide_windowClick();
-    void KonecClick();
-    void BitBtn3Click();
-    void Edit1Change();
-    void FormActivate();
-    bool FormClose();
-    void Button1Click();
-    void Button33Click();
-    void SpeedButtonClick(int index); // SpeedButton1Click..SpeedButton4Click
-    void BitBtn1Click();              // SaveConfiguration
-    void Delay_addChange();
-    void Path_dataDblClick();
-    void Button4Click();
-    void Button2Click();
-    void BitBtn2Click();
-    void BitBtn5Click();
-    void Timer1Timer();
-    void Timer2Timer();
-    void TerminalIndicatorClick(int slot);
-    void FillConfigurationPages();
+    void RequestQuit() { form_->RequestQuit(); }
 
     // Console.
     void ClearResults() override;
@@ -111,24 +84,43 @@ public:
     void PaintIndicator(int slot, IndicatorState state) override;
     void ShowIndicator(int slot) override;
     void ShowWatchdog(int ticks, bool ledLit) override;
-    void SetActivePage(Page page) override;
+    void SetActivePage(Page page) override { form_->SetActivePage(page); }
     void ShowWindow() override;
     int SelectedSlot() const override;
     void SelectSlot(int slot) override;
-    int Attempts() const override;
-    bool EndJobOnFailure() const override;
-    bool HighPriority() const override;
-    MessageAnswer ShowMessage(const MessageBox& box) override;
+    int Attempts() const override { return form_->Attempts(); }
+    bool EndJobOnFailure() const override { return form_->EndJobOnFailure(); }
+    bool HighPriority() const override { return form_->HighPriority(); }
+    MessageAnswer ShowMessage(const MessageBox& box) override { return form_->ShowMessage(box); }
     void ProcessPendingEvents() override;
 
-    // ShellWindow.
-    void FillConfigurationPages(const Configuration& config) override;
-    std::string RequestFileName() const override;
-    void EnableWatchdog(bool enabled) override;
+    // FormView.
+    std::string Text(std::string_view control) const override;
+    void SetText(std::string_view control, std::string_view text) override;
+    bool Checked(std::string_view control) const override;
+    void SetChecked(std::string_view control, bool checked) override;
+    int Selected(std::string_view control) const override;
+    void Select(std::string_view control, int index) override;
+    void ShowNote(std::string_view text) override;
+    void ShowBusyPointer(bool busy) override;
+    MessageAnswer Ask(bool owned, const MessageBox& box) override;
+    bool Shown() const override;
+    bool OnScreen() const override;
+    void HideWindow() override;
+    void RequestClose() override;
+    int ActivePage() const override { return activePage_; }
+    void ShowPage(int page) override;
+    void ShowEventLogTab(bool shown) override;
+    void ShowSendAsDefault() override;
+    bool TrayAvailable() const override { return trayAvailable_; }
+    std::optional<std::string> ChooseCommandFile() override;
+    std::optional<std::string> ChooseDirectory(std::string_view start) override;
+    void RunTimer(form::FormTimer timer, bool on) override;
     void WakeForHandOver() override;
+    void Quit() override;
 
     // Called by the message loop before a message is dispatched: true when
-    // the window took it (Enter for the default button).
+    // the window took it (Enter in the command line or on a button).
     bool PreTranslate(const MSG& message);
 
     // The window procedure's work; public for the class's static procedure.
@@ -139,31 +131,14 @@ private:
     void LayoutWindow();
     void SetTabs(bool eventLogTab);
     void FitTabs();
-    void ShowPage(int page);
-    void OnCommand(int id, int code, HWND control);
+    void OnCommand(int id, int code);
     void OnTimer(UINT_PTR id);
     void DrawQuickButton(const DRAWITEMSTRUCT& item);
-    bool OnCloseRequest();
-
-    // Runs a handler; an error that escapes it is shown and the window runs on.
-    template <typename Handler>
-    void Guarded(Handler&& handler);
-    void ShowError(std::string_view text);
-    MessageAnswer Ask(HWND owner, const MessageBox& box);
-    HWND OwnerForMessages() const;
-
-    // Says why a button did nothing: a job runs, or the watcher is busy.
-    void TellIgnored(bool takenUp);
-    void ShowNote(const std::wstring& text);
-    void RunHandOvers();
-    // A hand-over held back by the handler that just ran runs shortly.
-    void RetryHandOversLater();
-    void QuitWhenIdle();
-    std::wstring TextOf(HWND control) const;
+    HWND Control(std::string_view name) const;
 
     EngineOptions engineOptions_;
     WindowOptions options_;
-    HWND form_ = nullptr;
+    HWND window_ = nullptr;
     Controls ui_;
     Layout layout_;
     Hints hints_;
@@ -172,28 +147,16 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     HIMAGELIST tabImages_ = nullptr;
     HFONT tabFont_ = nullptr;
-    std::unique_ptr<LifeCycle> life_;
-    Engine* engine_ = nullptr; // the life cycle's
+    std::unique_ptr<form::OperatorForm> form_;
 
     int dpi_ = 96;
     int activePage_ = 0;
     bool eventLogTab_ = false;
     bool trayAvailable_ = false;
-    bool destroyed_ = false;
-    bool quitRequested_ = false;
-    bool backFromHidden_ = false;
-    bool defaultSet_ = false;
-    bool timer1Active_ = false;
     bool resultsRedraw_ = true;
-    int eventDepth_ = 0;
+    bool busyPointer_ = false;
     CursorShape cursor_ = CursorShape::Default;
     UINT taskbarCreated_ = 0;
 };
-
-template <typename Handler>
-void TForm1::Guarded(Handler&& handler) {
-    RunGuarded(handler, [this](std::string_view text) { ShowError(text); });
-    RetryHandOversLater();
-}
 
 } // namespace kelmora::win32

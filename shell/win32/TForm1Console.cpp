@@ -115,17 +115,9 @@ void TForm1::ShowWatchdog(int ticks, bool ledLit) {
     SendMessageW(ui_.JvLED1, kSetState, ledLit ? 1 : 0, 0);
 }
 
-void TForm1::SetActivePage(Page page) {
-    const int index = static_cast<int>(page);
-    if (page == Page::EventLog) {
-        SetTabs(true);
-    }
-    ShowPage(index);
-}
-
 void TForm1::ShowWindow() {
-    ::ShowWindow(form_, IsIconic(form_) ? SW_RESTORE : SW_SHOW);
-    SetForegroundWindow(form_);
+    ::ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(window_);
 }
 
 int TForm1::SelectedSlot() const {
@@ -147,38 +139,21 @@ void TForm1::SelectSlot(int slot) {
     UpdateWindow(ui_.Terminaly1);
 }
 
-int TForm1::Attempts() const {
-    return std::clamp(static_cast<int>(SendMessageW(ui_.Rep_write, CB_GETCURSEL, 0, 0)) + 1, 1, 9);
-}
-
-bool TForm1::EndJobOnFailure() const {
-    return SendMessageW(ui_.Write_error_repeat, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-bool TForm1::HighPriority() const {
-    return SendMessageW(ui_.Priority_set, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-MessageAnswer TForm1::ShowMessage(const MessageBox& box) {
-    return Ask(OwnerForMessages(), box);
-}
-
 void TForm1::ProcessPendingEvents() {
     // A confirmed close must not end the message loop from in here: the job
-    // below runs to its end first (see QuitWhenIdle).
-    ++eventDepth_;
+    // below runs to its end first.
+    const form::OperatorForm::NestedLoop nested(*form_);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam)); // for the loop itself
             break;
         }
-        if (!PreTranslate(message) && !IsDialogMessageW(form_, &message)) {
+        if (!PreTranslate(message) && !IsDialogMessageW(window_, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
     }
-    --eventDepth_;
 }
 
 } // namespace kelmora::win32

@@ -1,6 +1,7 @@
 #include "shell/win32/TrayIcon.h"
 
 #include "shell/ProgramIdentity.h"
+#include "shell/form/ControlTable.h"
 #include "shell/win32/Controls.h"
 #include "shell/win32/Metrics.h"
 #include "shell/win32/Pictures.h"
@@ -38,11 +39,18 @@ NotifyIconCall SystemNotifyIcon() {
 TrayIcon::TrayIcon(HWND window, UINT callbackMessage, UINT_PTR timerId, NotifyIconCall notify)
     : window_(window), callbackMessage_(callbackMessage), timerId_(timerId),
       notify_(std::move(notify)), menu_(CreatePopupMenu()) {
-    AppendMenuW(menu_, MF_STRING, kMenuShow, L"Zobrazit program");
-    AppendMenuW(menu_, MF_STRING, kMenuHide, L"Schovat program");
-    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu_, MF_STRING, kMenuQuit, L"Konec");
-    SetMenuDefaultItem(menu_, kMenuShow, FALSE);
+    // The entries of the control table; a bold one is the default.
+    for (const form::ControlRow& row : form::ControlTable()) {
+        const auto id = static_cast<UINT_PTR>(ControlId(row.name));
+        if (row.kind == form::Kind::Separator) {
+            AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+        } else if (row.kind == form::Kind::Menu) {
+            AppendMenuW(menu_, MF_STRING, id, Wide(row.caption).c_str());
+            if (row.bold) {
+                SetMenuDefaultItem(menu_, static_cast<UINT>(id), FALSE);
+            }
+        }
+    }
 }
 
 TrayIcon::~TrayIcon() {

@@ -1,7 +1,7 @@
-// StatusIcon1, the notification-area icon, with its menu PopupMenu1:
-// "Zobrazit program" (the default entry, bold), "Schovat program", a
-// separator and "Konec"; the entries are WM_COMMANDs to the window
-// (kMenuShow, kMenuHide, kMenuQuit). A double click shows the window, a right
+// StatusIcon1, the notification-area icon, with its menu PopupMenu1, whose
+// entries are the control table's: "Zobrazit program" (the default entry,
+// bold), "Schovat program", a separator and "Konec"; an entry is a WM_COMMAND
+// to the window with its ControlId. A double click shows the window, a right
 // click opens the menu. Its balloons always carry the information icon; a
 // job shows one for every line, so the desktop gets at most one per balloon
 // time, each with the latest text. Every call to the notification area goes

@@ -14,10 +14,7 @@ namespace {
 
 class AboutPicture : public QWidget {
 public:
-    AboutPicture() {
-        setAttribute(Qt::WA_TranslucentBackground);
-        setFixedSize(145, 311);
-    }
+    AboutPicture() { setAttribute(Qt::WA_TranslucentBackground); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -29,30 +26,22 @@ protected:
 } // namespace
 
 QWidget* BuildAboutPage(Controls& ui) {
-    auto* page = Named(new QWidget, QStringLiteral("TabSheet4"));
+    auto* page = FromTable(new QWidget, "TabSheet4");
 
-    ui.Label30 = MakeLabel(QStringLiteral("Label30"),
-                           QStringLiteral("Program KELMORA 2013\n"
-                                          "\n"
-                                          "Program Kelmora je určen pro počítače s operačním "
-                                          "systémem\n"
-                                          "\n"
-                                          "®Windows 7,\n"
-                                          "®Windows 8,"),
-                           nullptr);
+    ui.Label30 = MakeLabel("Label30", nullptr);
     ui.Label30->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ui.Label30->setWordWrap(true);
     QFont font = ui.Label30->font();
     font.setPointSizeF(9);
     ui.Label30->setFont(font);
 
-    ui.Label26 = MakeLabel(QStringLiteral("Label26"), QString(), nullptr);
+    ui.Label26 = MakeLabel("Label26", nullptr);
     ui.Label26->setAlignment(Qt::AlignCenter);
     QPalette grey = ui.Label26->palette();
     grey.setColor(QPalette::WindowText, Qt::gray);
     ui.Label26->setPalette(grey);
 
-    ui.Image2 = Named(new AboutPicture, QStringLiteral("Image2"));
+    ui.Image2 = FromTable(new AboutPicture, "Image2");
 
     auto* text = new QVBoxLayout;
     text->addWidget(ui.Label30);

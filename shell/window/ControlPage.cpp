@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
 
 namespace kelmora {
 
@@ -28,19 +29,19 @@ namespace {
 // The selector "Terminál" fills the panel: its items on top and, from
 // y = 40, the indicators (placed by the window), each under its item.
 QFrame* BuildTerminalPanel(Controls& ui) {
-    auto* panel = Named(new QFrame, QStringLiteral("Terminaly1"));
+    auto* panel = FromTable(new QFrame, "Terminaly1");
     panel->setFrameStyle(QFrame::NoFrame);
     panel->setFixedSize(232, 80);
 
-    auto* selekt = MakeBoldGroup(QStringLiteral("Selekt"), QStringLiteral("Terminál"));
+    auto* selekt = MakeGroup("Selekt");
     selekt->setParent(panel);
     selekt->setGeometry(0, 0, 232, 80);
     ui.SelektItems = new QButtonGroup(selekt);
     ui.SelektItems->setObjectName(QStringLiteral("SelektItems"));
     const int itemTop = std::min(selekt->fontMetrics().height() + 6, 21);
     for (int i = 0; i < 4; ++i) {
-        auto* item = Named(new QRadioButton(QStringLiteral("T%1").arg(i + 1), selekt),
-                           QStringLiteral("Selekt_T%1").arg(i + 1));
+        const std::string name = "Selekt_T" + std::to_string(i + 1);
+        auto* item = FromTable(new QRadioButton(Caption(name), selekt), name);
         item->setGeometry(12 + 55 * i, itemTop, 48, 18);
         ui.SelektItems->addButton(item, i);
     }
@@ -51,23 +52,12 @@ QFrame* BuildTerminalPanel(Controls& ui) {
 }
 
 QGridLayout* BuildQuickButtons(Controls& ui) {
-    struct Quick {
-        const char* caption;
-        QString hint;
-    };
-    const Quick quick[4] = {{"00", QStringLiteral("příkaz O00")},
-                            {"11", QStringLiteral("Příkaz O11")},
-                            {"S", QStringLiteral("Příkaz S")},
-                            {"Y", QStringLiteral("Příkaz Y")}};
     auto* grid = new QGridLayout;
     grid->setSpacing(4);
     for (int i = 0; i < 4; ++i) {
-        auto* button = Named(new QToolButton, QStringLiteral("SpeedButton%1").arg(i + 1));
-        button->setText(QString::fromLatin1(quick[i].caption));
-        SetHint(button, quick[i].hint);
-        QFont font = button->font();
-        font.setBold(true);
-        button->setFont(font);
+        const std::string name = "SpeedButton" + std::to_string(i + 1);
+        auto* button = FromTable(new QToolButton, name);
+        button->setText(Caption(name));
         QPalette palette = button->palette();
         palette.setColor(QPalette::ButtonText, quartz::QuickButtonText);
         button->setPalette(palette);
@@ -81,28 +71,23 @@ QGridLayout* BuildQuickButtons(Controls& ui) {
 } // namespace
 
 QWidget* BuildControlPage(Controls& ui) {
-    auto* page = Named(new QWidget, QStringLiteral("TabSheet1"));
+    auto* page = FromTable(new QWidget, "TabSheet1");
 
-    auto* bar = Named(new QProgressBar, QStringLiteral("ProgressBar1"));
+    auto* bar = FromTable(new QProgressBar, "ProgressBar1");
     bar->setOrientation(Qt::Vertical);
     bar->setRange(0, 100);
     bar->setValue(0);
     bar->setTextVisible(false);
     bar->setFixedSize(14, 80);
-    SetHint(bar, QStringLiteral("WDT thread"));
     ui.ProgressBar1 = bar;
 
-    auto* led = Named(new Led, QStringLiteral("JvLED1"));
+    auto* led = FromTable(new Led, "JvLED1");
     led->setFixedSize(20, 20);
-    SetHint(led, QStringLiteral("Pracuji!!!"));
     ui.JvLED1 = led;
 
-    ui.BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Příkazy ze souboru"),
-                            Glyph::CommandFile);
-    ui.BitBtn2 =
-        MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Schovat program"), Glyph::HideWindow);
-    ui.BitBtn3 =
-        MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Ukončení programu"), Glyph::Quit);
+    ui.BitBtn1 = MakeButton("BitBtn1", Glyph::CommandFile);
+    ui.BitBtn2 = MakeButton("BitBtn2", Glyph::HideWindow);
+    ui.BitBtn3 = MakeButton("BitBtn3", Glyph::Quit);
     auto* jobButtons = new QVBoxLayout;
     jobButtons->setSpacing(3);
     for (QPushButton* b : {ui.BitBtn1, ui.BitBtn2, ui.BitBtn3}) {
@@ -128,11 +113,9 @@ QWidget* BuildControlPage(Controls& ui) {
     top->addStretch();
     top->addLayout(jobButtons);
 
-    ui.Edit1 = Named(new QLineEdit, QStringLiteral("Edit1"));
-    ui.Label29 =
-        MakeLabel(QStringLiteral("Label29"), QStringLiteral("Příkazový řádek:"), ui.Edit1, true);
-    ui.BitBtn4 =
-        MakeButton(QStringLiteral("BitBtn4"), QStringLiteral("Odeslat příkaz"), Glyph::Send);
+    ui.Edit1 = MakeEdit("Edit1");
+    ui.Label29 = MakeLabel("Label29", ui.Edit1);
+    ui.BitBtn4 = MakeButton("BitBtn4", Glyph::Send);
     ui.BitBtn4->setFixedSize(156, 24);
     auto* command = new QHBoxLayout;
     command->setSpacing(6);
@@ -140,12 +123,11 @@ QWidget* BuildControlPage(Controls& ui) {
     command->addWidget(ui.Edit1, 1);
     command->addWidget(ui.BitBtn4);
 
-    ui.Memo1 = Named(new QListWidget, QStringLiteral("Memo1"));
+    ui.Memo1 = FromTable(new QListWidget, "Memo1");
     ui.Memo1->setFont(FixedFont(9));
     ui.Memo1->setTextElideMode(Qt::ElideNone); // long result lines scroll, never lose characters
     ui.Memo1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ui.Label17 = MakeLabel(QStringLiteral("Label17"),
-                           QStringLiteral("Výsledek operace s navoleným terminálem:"), ui.Memo1);
+    ui.Label17 = MakeLabel("Label17", ui.Memo1);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(8, 8, 8, 8);

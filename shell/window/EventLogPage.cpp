@@ -12,18 +12,16 @@
 namespace kelmora {
 
 QWidget* BuildEventLogPage(Controls& ui) {
-    auto* page = Named(new QWidget, QStringLiteral("TabSheet5"));
+    auto* page = FromTable(new QWidget, "TabSheet5");
 
-    ui.Memo2 = Named(new QPlainTextEdit, QStringLiteral("Memo2"));
+    ui.Memo2 = FromTable(new QPlainTextEdit, "Memo2");
     ui.Memo2->setReadOnly(true);
     ui.Memo2->setFont(FixedFont(10));
     ui.Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ui.Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    ui.JvXPButton5 =
-        MakeButton(QStringLiteral("JvXPButton5"), QStringLiteral("   Zpět"), Glyph::Back);
-    ui.JvXPButton6 =
-        MakeButton(QStringLiteral("JvXPButton6"), QStringLiteral("Vymazat obsah"), Glyph::Erase);
+    ui.JvXPButton5 = MakeButton("JvXPButton5", Glyph::Back);
+    ui.JvXPButton6 = MakeButton("JvXPButton6", Glyph::Erase);
     for (QPushButton* b : {ui.JvXPButton5, ui.JvXPButton6}) {
         b->setFixedSize(120, 26);
     }

@@ -16,24 +16,21 @@
 namespace kelmora {
 
 QWidget* BuildServicePage(Controls& ui) {
-    auto* page = Named(new QWidget, QStringLiteral("TabSheet3"));
+    auto* page = FromTable(new QWidget, "TabSheet3");
 
-    ui.Rep_write = Named(new QComboBox, QStringLiteral("Rep_write"));
-    for (int i = 1; i <= 9; ++i) {
-        ui.Rep_write->addItem(QString::number(i));
-    }
+    ui.Rep_write = MakeCombo("Rep_write");
     ui.Rep_write->setFixedWidth(56);
-    ui.Delay_add = Named(new QComboBox, QStringLiteral("Delay_add"));
+    ui.Delay_add = MakeCombo("Delay_add");
     ui.Delay_add->setFixedWidth(72);
     ui.Delay_add->setMaxVisibleItems(15);
-    ui.InSoubor = Named(new QLineEdit, QStringLiteral("InSoubor"));
-    ui.OutSoubor = Named(new QLineEdit, QStringLiteral("OutSoubor"));
+    ui.InSoubor = MakeEdit("InSoubor");
+    ui.OutSoubor = MakeEdit("OutSoubor");
     for (QLineEdit* e : {ui.InSoubor, ui.OutSoubor}) {
         e->setFixedWidth(130);
     }
-    ui.Path_data = Named(new QLineEdit, QStringLiteral("Path_data"));
-    ui.Edit2 = Named(new QLineEdit(QStringLiteral("50")), QStringLiteral("Edit2"));
-    ui.Edit3 = Named(new QLineEdit(QStringLiteral("6700")), QStringLiteral("Edit3"));
+    ui.Path_data = MakeEdit("Path_data");
+    ui.Edit2 = MakeEdit("Edit2");
+    ui.Edit3 = MakeEdit("Edit3");
     for (QLineEdit* e : {ui.Edit2, ui.Edit3}) {
         e->setReadOnly(true);
         e->setEnabled(false);
@@ -45,38 +42,28 @@ QWidget* BuildServicePage(Controls& ui) {
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(6);
     int row = 0;
-    auto addRow = [&](const QString& name, const QString& text, QWidget* field, int span = 1) {
-        grid->addWidget(MakeLabel(name, text, field), row, 0);
+    auto addRow = [&](std::string_view label, QWidget* field, int span = 1) {
+        grid->addWidget(MakeLabel(label, field), row, 0);
         grid->addWidget(field, row, 1, 1, span, span == 1 ? Qt::AlignLeft : Qt::Alignment());
         ++row;
     };
-    addRow(QStringLiteral("Label19"),
-           QStringLiteral("Max. počet pokusů pro zápis dat do terminálu:"), ui.Rep_write);
-    addRow(QStringLiteral("Label27"), QStringLiteral("Prodloužení testu MASTER o (ms)"),
-           ui.Delay_add);
-    addRow(QStringLiteral("Label1"), QStringLiteral("Jméno souboru požadavků na terminál:"),
-           ui.InSoubor);
-    addRow(QStringLiteral("Label2"), QStringLiteral("Jméno souboru výstupu z terminálu:"),
-           ui.OutSoubor);
-    addRow(QStringLiteral("Label18"), QStringLiteral("Cesta (PATH) pro souborové operace:"),
-           ui.Path_data, 2);
+    addRow("Label19", ui.Rep_write);
+    addRow("Label27", ui.Delay_add);
+    addRow("Label1", ui.InSoubor);
+    addRow("Label2", ui.OutSoubor);
+    addRow("Label18", ui.Path_data, 2);
     auto* timing = new QHBoxLayout;
     timing->setSpacing(6);
     timing->addWidget(ui.Edit2);
     timing->addWidget(ui.Edit3);
     timing->addStretch();
-    grid->addWidget(MakeLabel(QStringLiteral("Label4"),
-                              QStringLiteral("Konstanty pro vysílání a příjem"), ui.Edit2),
-                    row, 0);
+    grid->addWidget(MakeLabel("Label4", ui.Edit2), row, 0);
     grid->addLayout(timing, row, 1);
     grid->setColumnStretch(2, 1);
 
-    ui.Write_error_repeat = MakeCheckBox(QStringLiteral("Write_error_repeat"),
-                                         QStringLiteral("Při neúspěšném opakování ukončit úlohu"));
-    ui.Priority_set = MakeCheckBox(QStringLiteral("Priority_set"),
-                                   QStringLiteral("Priorita komunikace HIGH_PRIORITY"));
-    ui.Write_bin_output = MakeCheckBox(QStringLiteral("Write_bin_output"),
-                                       QStringLiteral("Vytvářet výstupní soubor binarni.bin"));
+    ui.Write_error_repeat = MakeCheckBox("Write_error_repeat");
+    ui.Priority_set = MakeCheckBox("Priority_set");
+    ui.Write_bin_output = MakeCheckBox("Write_bin_output");
     auto* options = new QVBoxLayout;
     options->setSpacing(6);
     for (QCheckBox* c : {ui.Write_error_repeat, ui.Priority_set, ui.Write_bin_output}) {
@@ -86,11 +73,9 @@ QWidget* BuildServicePage(Controls& ui) {
     optionsRow->addLayout(options);
     optionsRow->addStretch();
 
-    ui.BitBtn6 =
-        MakeButton(QStringLiteral("BitBtn6"), QStringLiteral("Nastavit čas"), Glyph::Clock);
-    ui.BitBtn7 =
-        MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Výpis error-log"), Glyph::EventLog);
-    ui.BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Uložit CFG"), Glyph::Save);
+    ui.BitBtn6 = MakeButton("BitBtn6", Glyph::Clock);
+    ui.BitBtn7 = MakeButton("BitBtn7", Glyph::EventLog);
+    ui.BitBtn8 = MakeButton("BitBtn8", Glyph::Save);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     for (QPushButton* b : {ui.BitBtn6, ui.BitBtn7, ui.BitBtn8}) {

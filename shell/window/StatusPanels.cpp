@@ -1,5 +1,8 @@
 #include "shell/window/StatusPanels.h"
 
+#include "shell/form/ControlTable.h"
+#include "shell/window/QtText.h"
+
 #include <QLabel>
 #include <QTimer>
 #include <algorithm>
@@ -16,25 +19,18 @@ bool IsValuePanel(int index) {
     return index % 2 == 1 && index < StatusPanels::kCount - 1;
 }
 
+const form::ControlRow& RowOfPanel(int index) {
+    return form::RowOf("StatusPanel" + std::to_string(index));
+}
+
 } // namespace
 
 StatusPanels::StatusPanels(QWidget* parent)
     : QFrame(parent), note_(new QLabel(this)), noteTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("StatusBar1"));
     setFixedHeight(kHeight);
-    const std::array<QString, kCount> texts{QStringLiteral("Status:"),
-                                            QString(),
-                                            QStringLiteral("Načteno:"),
-                                            QString(),
-                                            QStringLiteral("Opakování Tx:"),
-                                            QString(),
-                                            QStringLiteral("Opakování Rx:"),
-                                            QString(),
-                                            QStringLiteral("Příkazy"),
-                                            QStringLiteral("0/0"),
-                                            QString()};
     for (int i = 0; i < kCount; ++i) {
-        auto* panel = new QLabel(texts[i], this);
+        auto* panel = new QLabel(QtFromCp(RowOfPanel(i).caption), this);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         if (IsValuePanel(i)) {
             panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -67,7 +63,8 @@ void StatusPanels::Layout() {
         const int needed = panel->fontMetrics().horizontalAdvance(panel->text()) +
                            2 * panel->frameWidth() + panel->contentsMargins().left() +
                            panel->contentsMargins().right() + kTextPadding;
-        const int width = panel->text().isEmpty() ? kWidths[i] : std::max(kWidths[i], needed);
+        const int width =
+            panel->text().isEmpty() ? DesignedWidth(i) : std::max(DesignedWidth(i), needed);
         panel->setGeometry(x, 1, width - kGap, kHeight - 2);
         x += width;
     }
@@ -80,6 +77,10 @@ void StatusPanels::SetText(int index, const QString& text) {
         panels_[index]->setToolTip(IsValuePanel(index) ? text : QString());
         Layout();
     }
+}
+
+int StatusPanels::DesignedWidth(int index) {
+    return RowOfPanel(index).width;
 }
 
 QString StatusPanels::Text(int index) const {
@@ -106,7 +107,7 @@ QString StatusPanels::Note() const {
 void StatusPanels::PlaceNote() {
     // From the third panel to the bar's right edge.
     const int left = panels_[2]->x();
-    note_->setGeometry(left, 1, std::max(width() - left, kWidths[2]), kHeight - 2);
+    note_->setGeometry(left, 1, std::max(width() - left, DesignedWidth(2)), kHeight - 2);
 }
 
 void StatusPanels::resizeEvent(QResizeEvent* event) {

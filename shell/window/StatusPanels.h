@@ -22,10 +22,12 @@ namespace kelmora {
 class StatusPanels : public QFrame {
 public:
     static constexpr int kCount = 11;
-    static constexpr std::array<int, kCount> kWidths{50, 50, 60, 60, 100, 20, 100, 20, 50, 80, 50};
     static constexpr int kNoteMs = 4000;
 
     explicit StatusPanels(QWidget* parent = nullptr);
+
+    // A panel's designed width (the control table's StatusPanel0..10).
+    static int DesignedWidth(int index);
 
     void SetText(int index, const QString& text);
     QString Text(int index) const;

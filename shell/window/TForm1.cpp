@@ -1,8 +1,6 @@
 #include "shell/window/TForm1.h"
 
-#include "engine/ConfigurationSave.h"
-#include "shell/Guarded.h"
-#include "shell/ProgramIdentity.h"
+#include "shell/form/ControlTable.h"
 #include "shell/window/CommandFileDialog.h"
 #include "shell/window/DirectoryDialog.h"
 #include "shell/window/Icons.h"
@@ -14,13 +12,10 @@
 #include "shell/window/Translations.h"
 #include "shell/window/TrayIcon.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFrame>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,38 +29,24 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
-#include <exception>
 
 namespace kelmora {
 
-using namespace kelmora::literals;
+using form::ControlRow;
+using form::Kind;
 
 namespace {
 
-constexpr int kClientWidth = 600;
-constexpr int kClientHeight = 400;
-constexpr int kWatchdogMs = 10000;
-constexpr int kDisplayMs = 1000;
-// How often a hand-over held back by a running job, and a confirmed close
-// waiting for the job's end, look again.
-constexpr int kRetryMs = 50;
-// How often the busy cursor of an ignored press looks whether the program is
-// free again.
-constexpr int kBusyWatchMs = 100;
-
-constexpr std::string_view kQuickCommands[4] = {"O00", "O11", "S", "Y"};
-
-// The event log as the page shows it: CR LF lines become the editor's lines.
-QString LogPageText(const std::string& bytes) {
-    QString text = QtFromCp(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+QString NameOf(std::string_view name) {
+    return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-void SelectEntry(QComboBox* list, int index) {
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+// The controls Enter means something to, or that must not take it for
+// themselves (a line edit passes it on; a check box would ignore it).
+bool TakesEnter(Kind kind) {
+    return kind == Kind::Edit || kind == Kind::Button || kind == Kind::Quick ||
+           kind == Kind::Check || kind == Kind::Combo || kind == Kind::Radio;
 }
 
 } // namespace
@@ -89,25 +70,26 @@ TForm1::TForm1(EngineOptions engineOptions, WindowOptions options)
         options_.quit = [] { QCoreApplication::exit(0); };
     }
     BuildWindow();
+    form_ = std::make_unique<form::OperatorForm>(*this, *this, engineOptions_, options_.lifeCycle);
     ConnectHandlers();
-    timer2_->start();
-    StartEngine();
+    form_->Construct();
 }
 
 TForm1::~TForm1() {
     FormDestroy();
-    life_.reset();
+    form_.reset();
 }
 
 void TForm1::BuildWindow() {
-    setWindowTitle(QtFromCp(kWindowCaption));
+    const ControlRow& window = form::RowOf("Form1");
+    setWindowTitle(QtFromCp(window.caption));
     setWindowIcon(TrayImage(0));
     // A fixed dialog frame: window managers offer no maximize or minimize
     // button on a dialog whose smallest and largest size are the same.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(window.width, window.height);
 
     auto* tabs = new QTabWidget;
     tabs->setObjectName(QStringLiteral("PageControl1"));
@@ -115,15 +97,12 @@ void TForm1::BuildWindow() {
     tabs->setUsesScrollButtons(false);
     tabs->tabBar()->setFont(TabFont());
     ui_.PageControl1 = tabs;
-    const std::array<QString, 5> titles{
-        QStringLiteral("Ovládání terminálu"), QStringLiteral("Konfigurace terminálů"),
-        QStringLiteral("Servisní nastavení"), QStringLiteral("O programu"),
-        QStringLiteral("Chybová hlášení")};
     const std::array<QWidget*, 5> pages{BuildControlPage(ui_), BuildTerminalConfigPage(ui_),
                                         BuildServicePage(ui_), BuildAboutPage(ui_),
                                         BuildEventLogPage(ui_)};
+    const std::vector<ControlRow> titles = form::RowsOfKind(Kind::Page);
     for (int i = 0; i < 5; ++i) {
-        tabs->addTab(pages[i], TabIcon(i), titles[i]);
+        tabs->addTab(pages[i], TabIcon(i), QtFromCp(titles[i].caption));
         ui_.TabSheets[i] = pages[i];
     }
     tabs->setTabVisible(4, false);
@@ -138,266 +117,116 @@ void TForm1::BuildWindow() {
 
     for (int slot = 0; slot < 4; ++slot) {
         indicators_[slot] = std::make_unique<Indicator>(
-            ui_.Terminaly1, slot, [this, slot] { TerminalIndicatorClick(slot); });
+            ui_.Terminaly1, slot, [this, slot] { form_->TerminalIndicatorClick(slot); });
     }
+    tray_ =
+        std::make_unique<TrayIcon>(this, [this](std::string_view entry) { form_->Press(entry); });
 
-    tray_ = std::make_unique<TrayIcon>(this, TrayHandlers{[this] { Show_windowClick(); },
-                                                          [this] { Hide_windowClick(); },
-                                                          [this] { KonecClick(); }});
+    for (int i = 0; i < form::kFormTimerCount; ++i) {
+        timers_[i] = new QTimer(this);
+        timers_[i]->setInterval(form::kFormTimerMs[i]);
+    }
+    Timer1()->setObjectName(QStringLiteral("Timer1"));
+    Timer2()->setObjectName(QStringLiteral("Timer2"));
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(kWatchdogMs);
-    timer2_ = new QTimer(this);
-    timer2_->setObjectName(QStringLiteral("Timer2"));
-    timer2_->setInterval(kDisplayMs);
-    handOverRetry_ = new QTimer(this);
-    handOverRetry_->setSingleShot(true);
-    handOverRetry_->setInterval(kRetryMs);
-    quitTimer_ = new QTimer(this);
-    quitTimer_->setInterval(kRetryMs);
-    busyWatch_ = new QTimer(this);
-    busyWatch_->setInterval(kBusyWatchMs);
+    for (const ControlRow& row : form::ControlTable()) {
+        if (row.page != form::kNoPage) {
+            if (auto* control = findChild<QWidget*>(NameOf(row.name))) {
+                named_.emplace(row.name, control);
+            }
+        }
+    }
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+        move(area.center() - QPoint(window.width / 2, window.height / 2));
     }
 }
 
 void TForm1::ConnectHandlers() {
-    connect(ui_.BitBtn4, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(ui_.Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
-    for (int i = 0; i < 4; ++i) {
-        connect(ui_.SpeedButtons[i], &QToolButton::clicked, this,
-                [this, i] { SpeedButtonClick(i); });
+    for (const ControlRow& row : form::ControlTable()) {
+        if (row.page == form::kNoPage) {
+            continue;
+        }
+        QWidget* control = Control(row.name);
+        if (row.kind == Kind::Button || row.kind == Kind::Quick) {
+            connect(static_cast<QAbstractButton*>(control), &QAbstractButton::clicked, this,
+                    [this, name = row.name] { form_->Press(name); });
+        }
+        if (TakesEnter(row.kind)) {
+            control->installEventFilter(this);
+        }
     }
-    connect(ui_.BitBtn1, &QPushButton::clicked, this, [this] { Button33Click(); });
-    connect(ui_.BitBtn2, &QPushButton::clicked, this, [this] { Hide_windowClick(); });
-    connect(ui_.BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(ui_.BitBtn5, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(ui_.BitBtn8, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(ui_.BitBtn6, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(ui_.BitBtn7, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(ui_.JvXPButton5, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-    connect(ui_.JvXPButton6, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
-    connect(ui_.Delay_add, &QComboBox::currentIndexChanged, this, [this] { Delay_addChange(); });
-    ui_.Path_data->installEventFilter(this);
+    connect(ui_.Edit1, &QLineEdit::textChanged, this, [this] { form_->Edit1Change(); });
+    connect(ui_.Delay_add, &QComboBox::currentIndexChanged, this,
+            [this] { form_->Delay_addChange(); });
     ui_.TabSheets[1]->installEventFilter(this);
     ui_.TabSheets[2]->installEventFilter(this);
-
-    connect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    connect(timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
-    connect(handOverRetry_, &QTimer::timeout, this, [this] { RunHandOvers(); });
-    connect(busyWatch_, &QTimer::timeout, this, [this] {
-        if (!ProgramBusy()) {
-            busyWatch_->stop();
-            unsetCursor();
-        }
-    });
-    connect(quitTimer_, &QTimer::timeout, this, [this] {
-        if (!engine_->Busy() && eventDepth_ == 0) {
-            quitTimer_->stop();
-            options_.quit();
-        }
-    });
-}
-
-void TForm1::StartEngine() {
-    life_ = std::make_unique<LifeCycle>(*this, *this, engineOptions_, options_.lifeCycle);
-    engine_ = &life_->GetEngine();
-    life_->Construct();
+    for (int i = 0; i < form::kFormTimerCount; ++i) {
+        connect(timers_[i], &QTimer::timeout, this,
+                [this, i] { form_->OnTimer(static_cast<form::FormTimer>(i)); });
+    }
 }
 
 void TForm1::FormCreate() {
-    if (life_->Created() || destroyed_) {
-        return;
-    }
-    life_->Create();
-    if (!TrayAvailable() && !isVisible()) {
-        ShowWindow();
-    }
-    if (!QtSpeaksCzech()) {
-        engine_->Log().LogEvent(MissingTranslationMessage());
+    if (form_->FormCreate() && !QtSpeaksCzech()) {
+        GetEngine().Log().LogEvent(MissingTranslationMessage());
     }
 }
 
 void TForm1::FormDestroy() {
-    if (destroyed_) {
-        return;
-    }
-    destroyed_ = true;
-    quitTimer_->stop();
-    handOverRetry_->stop();
-    busyWatch_->stop();
-    if (life_) {
-        life_->Destroy();
-    }
-    timer2_->stop();
-    tray_->Hide();
-}
-
-void TForm1::FillConfigurationPages(const Configuration&) {
-    FillConfigurationPages();
-}
-
-std::string TForm1::RequestFileName() const {
-    return CpFromQt(ui_.InSoubor->text());
-}
-
-void TForm1::EnableWatchdog(bool enabled) {
-    if (enabled) {
-        timer1_->start();
-    } else {
-        timer1_->stop();
+    if (form_ && form_->FormDestroy()) {
+        tray_->Hide();
     }
 }
 
-void TForm1::WakeForHandOver() {
-    // The watcher's thread queues a call on this window's thread.
-    QMetaObject::invokeMethod(
-        this, [this] { RunHandOvers(); }, Qt::QueuedConnection);
-}
-
-template <typename Handler>
-void TForm1::Guarded(Handler&& handler) {
-    RunGuarded(handler, [this](std::string_view text) { ShowError(text); });
-    if (engine_ && engine_->HandOvers().HasPending() && !handOverRetry_->isActive()) {
-        handOverRetry_->start();
+QWidget* TForm1::Control(std::string_view name) const {
+    const auto it = named_.find(name);
+    if (it == named_.end()) {
+        throw std::out_of_range("no control " + std::string(name));
     }
+    return it->second;
 }
 
-void TForm1::ShowError(std::string_view text) {
-    Ask(isVisible() ? this : nullptr, {text, {}, MessageIcon::Error, MessageButtons::Ok});
-}
-
-MessageAnswer TForm1::Ask(QWidget* owner, const MessageBox& box) {
-    return options_.dialogs.message(owner, box);
-}
-
-void TForm1::RunHandOvers() {
-    if (destroyed_) {
-        return;
-    }
-    Guarded([this] { engine_->RunHandOvers(); });
-}
-
-void TForm1::RequestQuit() {
-    if (!destroyed_ && !engine_->Flags().Stopping) {
-        QuitWhenIdle();
-    }
-}
-
-void TForm1::QuitWhenIdle() {
-    quitRequested_ = true;
-    quitTimer_->start();
-}
-
-// --- the window and the notification area ---
-
-void TForm1::Show_windowClick() {
-    Guarded([this] {
-        ShowWindow();
-        FormActivate();
-    });
-}
-
-bool TForm1::TrayAvailable() const {
-    return options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
-}
-
-void TForm1::Hide_windowClick() {
-    Guarded([this] {
-        if (TrayAvailable()) {
-            hide();
-            return;
-        }
-        // Nothing would bring a hidden window back, and a minimized one is
-        // lost where the desktop has no task bar: the window stays.
-        ShowWindow();
-        statusBar_->ShowNote(
-            QStringLiteral("Bez oznamovací oblasti nelze program schovat, okno zůstává otevřené."));
-    });
-}
-
-void TForm1::KonecClick() {
-    close();
-}
-
-void TForm1::BitBtn3Click() {
-    close();
-}
-
-void TForm1::Edit1Change() {
-    if (!ui_.BitBtn4->isDefault()) {
-        ui_.BitBtn4->setDefault(true);
-    }
-}
-
-void TForm1::FormActivate() {
-    ui_.PageControl1->setCurrentIndex(0);
-}
-
-bool TForm1::FormClose() {
-    if (engine_->Flags().Stopping) {
-        return false;
-    }
-    if (quitRequested_) {
-        return true;
-    }
-    const MessageAnswer answer =
-        Ask(nullptr, {"Opravdu si přeješ ukončit program?\nKomunikace bude ukončena!"_cp, "Pozor!",
-                      MessageIcon::Question, MessageButtons::YesNo});
-    if (answer != MessageAnswer::Yes) {
-        return false;
-    }
-    QuitWhenIdle();
-    return true;
-}
+// --- the events ---
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool accept = false;
-    Guarded([&] { accept = FormClose(); });
-    if (accept) {
+    if (form_->FormClose()) {
         event->accept();
     } else {
         event->ignore();
     }
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && ui_.BitBtn4->isDefault() && ui_.BitBtn4->isEnabled()) {
-        ui_.BitBtn4->click();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
 void TForm1::hideEvent(QHideEvent* event) {
-    backFromHidden_ = true;
+    form_->WindowHidden();
     QWidget::hideEvent(event);
 }
 
 void TForm1::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        backFromHidden_ = true;
+        form_->WindowHidden();
     }
     QWidget::changeEvent(event);
 }
 
 bool TForm1::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && backFromHidden_) {
-        backFromHidden_ = false;
-        FormActivate();
+    if (event->type() == QEvent::WindowActivate) {
+        form_->WindowActivated();
     }
     return QWidget::event(event);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            form_->EnterPressed(watched->objectName().toStdString())) {
+            return true;
+        }
+    }
     if (watched == ui_.Path_data && event->type() == QEvent::MouseButtonDblClick) {
-        Path_dataDblClick();
+        form_->Path_dataDblClick();
         return true;
     }
     if ((watched == ui_.TabSheets[1] || watched == ui_.TabSheets[2]) &&
@@ -408,178 +237,137 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// --- jobs ---
+// --- FormView ---
 
-bool TForm1::ProgramBusy() const {
-    return engine_->Busy() || engine_->Flags().WatcherBusy;
-}
-
-void TForm1::TellIgnored(bool takenUp) {
-    if (takenUp) {
-        return;
+std::string TForm1::Text(std::string_view control) const {
+    QWidget* widget = Control(control);
+    if (const auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        return CpFromQt(edit->text());
     }
-    statusBar_->ShowNote(
-        engine_->Busy() ? QStringLiteral("Probíhá jiná úloha, tlačítko nic nespustilo. "
-                                         "Zkuste to po jejím skončení.")
-                        : QStringLiteral("Program právě kontroluje soubor požadavků, tlačítko nic "
-                                         "nespustilo. Zkuste to znovu."));
-    setCursor(Qt::BusyCursor);
-    busyWatch_->start();
-}
-
-void TForm1::Button1Click() {
-    Guarded([this] { TellIgnored(engine_->Button1Click(CpFromQt(ui_.Edit1->text()))); });
-}
-
-void TForm1::SpeedButtonClick(int index) {
-    Guarded([this, index] {
-        if (index >= 0 && index < 4) {
-            TellIgnored(engine_->SendQuickCommand(kQuickCommands[index]));
-        }
-    });
-}
-
-void TForm1::Button33Click() {
-    Guarded([this] {
-        TellIgnored(
-            engine_->Button33Click([this] { return options_.dialogs.openCommandFile(this); }));
-    });
-}
-
-void TForm1::Button4Click() {
-    Guarded([this] { TellIgnored(engine_->Button4Click()); });
-}
-
-void TForm1::TerminalIndicatorClick(int slot) {
-    Guarded([this, slot] { engine_->TerminalIndicatorClick(slot); });
-}
-
-void TForm1::Timer1Timer() {
-    Guarded([this] { life_->WatchdogTick(); });
-}
-
-void TForm1::Timer2Timer() {
-    Guarded([this] { engine_->Timer2Timer(); });
-}
-
-// --- the configuration ---
-
-void TForm1::FillConfigurationPages() {
-    const Configuration& config = engine_->Config();
-    const CfgRecord& record = config.Record;
-
-    ui_.Write_error_repeat->setChecked(config.EndJobOnFailure);
-    ui_.Path_data->setText(QtFromCp(config.DataPath));
-    ui_.Write_bin_output->setChecked(config.BinaryOutput);
-
-    ui_.Delay_add->clear();
-    for (int i = 0; i < kDelayAddEntries; ++i) {
-        ui_.Delay_add->addItem(QString::number(4 * i));
+    if (const auto* label = qobject_cast<QLabel*>(widget)) {
+        return CpFromQt(label->text());
     }
-    for (int panel : {1, 3, 5, 7}) {
-        statusBar_->SetText(panel, QString());
+    if (const auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        return CpFromQt(text->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
     }
-    for (int i = 0; i < 4; ++i) {
-        ui_.Port[i]->clear();
-        for (int com = 1; com <= int(kComPortCount); ++com) {
-            ui_.Port[i]->addItem(QStringLiteral("COM%1").arg(com));
-        }
-        ui_.Adr[i]->setText(QString::number(record.Slots[i].Address));
-        SelectEntry(ui_.Port[i], record.Slots[i].ComIndex);
-        ui_.Pripojen[i]->setChecked(record.Slots[i].Connected != 0);
+    return {};
+}
+
+void TForm1::SetText(std::string_view control, std::string_view text) {
+    QWidget* widget = Control(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(QtFromCp(text));
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(QtFromCp(text));
+    } else if (auto* view = qobject_cast<QPlainTextEdit*>(widget)) {
+        // CR LF lines become the editor's lines; the end shows.
+        view->setPlainText(QtFromCp(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
     }
-    SelectEntry(ui_.K_Baud1, record.BaudIndex);
-    ui_.Mark1->setChecked(config.MarkParity);
-    ui_.CCode1->setChecked(record.Coding != 0);
-    ui_.DT_use1->setChecked(record.DtUse != 0);
-    ui_.Kredit1->setChecked(record.Credit != 0);
-    ui_.Radku1->setText(QString::number(record.Capacity));
-    ui_.MxSn1->setText(QString::number(record.MaxBreakfasts));
-    ui_.MxVec1->setText(QString::number(record.MaxDinners));
-    ui_.InSoubor->setText(QtFromCp(NameText(record.RequestFile)));
-    ui_.OutSoubor->setText(QtFromCp(NameText(record.OutputFile)));
-    SelectEntry(ui_.Rep_write, record.RepWriteIndex);
-    SelectEntry(ui_.Delay_add, record.DelayAddIndex);
-    engine_->Delay_addChange(ui_.Delay_add->currentIndex());
-    ui_.Priority_set->setChecked(record.HighPriority != 0);
-    ui_.Edit2->setText(QString::number(config.LineLeadUs));
-    ui_.Edit3->setText(QString::number(config.LineTailUs));
-    ui_.Label26->setText(QtFromCp(BuildDateLabel()));
 }
 
-void TForm1::BitBtn1Click() {
-    Guarded([this] {
-        EnteredConfiguration entered;
-        for (int i = 0; i < 4; ++i) {
-            entered.AddressTexts[i] = CpFromQt(ui_.Adr[i]->text());
-            entered.PortIndexes[i] = ui_.Port[i]->currentIndex();
-            entered.Connected[i] = ui_.Pripojen[i]->isChecked();
-        }
-        entered.BaudIndex = ui_.K_Baud1->currentIndex();
-        entered.Coding = ui_.CCode1->isChecked();
-        entered.DtUse = ui_.DT_use1->isChecked();
-        entered.Credit = ui_.Kredit1->isChecked();
-        entered.CapacityText = CpFromQt(ui_.Radku1->text());
-        entered.MaxBreakfastsText = CpFromQt(ui_.MxSn1->text());
-        entered.MaxDinnersText = CpFromQt(ui_.MxVec1->text());
-        entered.RequestFile = CpFromQt(ui_.InSoubor->text());
-        entered.OutputFile = CpFromQt(ui_.OutSoubor->text());
-        entered.RepWriteIndex = ui_.Rep_write->currentIndex();
-        entered.HighPriority = ui_.Priority_set->isChecked();
-        entered.DelayAddIndex = ui_.Delay_add->currentIndex();
-        entered.MarkParity = ui_.Mark1->isChecked();
-        entered.EndJobOnFailure = ui_.Write_error_repeat->isChecked();
-        entered.DataPath = CpFromQt(ui_.Path_data->text());
-        entered.BinaryOutput = ui_.Write_bin_output->isChecked();
-        if (engine_->SaveConfiguration(entered)) {
-            close(); // the restart: a close request, confirmed as any other
-        }
-    });
+bool TForm1::Checked(std::string_view control) const {
+    const auto* button = qobject_cast<QAbstractButton*>(Control(control));
+    return button != nullptr && button->isChecked();
 }
 
-void TForm1::Delay_addChange() {
-    Guarded([this] { engine_->Delay_addChange(ui_.Delay_add->currentIndex()); });
+void TForm1::SetChecked(std::string_view control, bool checked) {
+    if (auto* button = qobject_cast<QAbstractButton*>(Control(control))) {
+        button->setChecked(checked);
+    }
 }
 
-void TForm1::Path_dataDblClick() {
-    Guarded([this] {
-        if (const auto chosen = options_.dialogs.chooseDirectory(this, ui_.Path_data->text())) {
-            ui_.Path_data->setText(*chosen);
-        }
-    });
+int TForm1::Selected(std::string_view control) const {
+    const auto* list = qobject_cast<QComboBox*>(Control(control));
+    return list != nullptr ? list->currentIndex() : -1;
 }
 
-// --- the event-log page ---
-
-void TForm1::Button2Click() {
-    Guarded([this] {
-        ui_.Memo2->clear();
-        const std::optional<std::string> log = engine_->Log().Read();
-        if (!log) {
-            ShowError("Cannot open file \"" + engine_->Log().Path() + "\".");
-            return;
-        }
-        ui_.Memo2->setPlainText(LogPageText(*log));
-        ui_.Memo2->verticalScrollBar()->setValue(ui_.Memo2->verticalScrollBar()->maximum());
-        ui_.PageControl1->setTabVisible(4, true);
-        ui_.PageControl1->setCurrentIndex(4);
-    });
+void TForm1::Select(std::string_view control, int index) {
+    if (auto* list = qobject_cast<QComboBox*>(Control(control))) {
+        list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+    }
 }
 
-void TForm1::BitBtn2Click() {
-    Guarded([this] {
-        ui_.PageControl1->setCurrentIndex(2);
-        ui_.PageControl1->setTabVisible(4, false);
-    });
+void TForm1::ShowNote(std::string_view text) {
+    statusBar_->ShowNote(QtFromCp(text));
 }
 
-void TForm1::BitBtn5Click() {
-    Guarded([this] {
-        ui_.Memo2->clear();
-        if (!engine_->Log().Clear()) {
-            ShowError("Cannot create file \"" + engine_->Log().Path() + "\".");
-        }
-    });
+void TForm1::ShowBusyPointer(bool busy) {
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+MessageAnswer TForm1::Ask(bool owned, const MessageBox& box) {
+    return options_.dialogs.message(owned ? this : nullptr, box);
+}
+
+bool TForm1::Shown() const {
+    return isVisible();
+}
+
+bool TForm1::OnScreen() const {
+    return isVisible() && !isMinimized();
+}
+
+void TForm1::HideWindow() {
+    hide();
+}
+
+void TForm1::RequestClose() {
+    close();
+}
+
+int TForm1::ActivePage() const {
+    return ui_.PageControl1->currentIndex();
+}
+
+void TForm1::ShowPage(int page) {
+    ui_.PageControl1->setCurrentIndex(page);
+}
+
+void TForm1::ShowEventLogTab(bool shown) {
+    ui_.PageControl1->setTabVisible(4, shown);
+}
+
+void TForm1::ShowSendAsDefault() {
+    ui_.BitBtn4->setDefault(true);
+}
+
+bool TForm1::TrayAvailable() const {
+    return options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+std::optional<std::string> TForm1::ChooseCommandFile() {
+    return options_.dialogs.openCommandFile(this);
+}
+
+std::optional<std::string> TForm1::ChooseDirectory(std::string_view start) {
+    if (const auto chosen = options_.dialogs.chooseDirectory(this, QtFromCp(start))) {
+        return CpFromQt(*chosen);
+    }
+    return std::nullopt;
+}
+
+void TForm1::RunTimer(form::FormTimer timer, bool on) {
+    QTimer* t = timers_[static_cast<int>(timer)];
+    if (on) {
+        t->start();
+    } else {
+        t->stop();
+    }
+}
+
+void TForm1::WakeForHandOver() {
+    // The watcher's thread queues a call on this window's thread.
+    QMetaObject::invokeMethod(
+        this, [this] { form_->RunHandOvers(); }, Qt::QueuedConnection);
+}
+
+void TForm1::Quit() {
+    options_.quit();
 }
 
 } // namespace kelmora

@@ -8,14 +8,11 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QTabWidget>
 #include <algorithm>
 
 namespace kelmora {
@@ -97,14 +94,6 @@ void TForm1::ShowWatchdog(int ticks, bool ledLit) {
     ui_.JvLED1->SetLit(ledLit);
 }
 
-void TForm1::SetActivePage(Page page) {
-    const int index = static_cast<int>(page);
-    if (page == Page::EventLog) {
-        ui_.PageControl1->setTabVisible(index, true);
-    }
-    ui_.PageControl1->setCurrentIndex(index);
-}
-
 void TForm1::ShowWindow() {
     if (isMinimized()) {
         showNormal();
@@ -131,28 +120,11 @@ void TForm1::SelectSlot(int slot) {
     }
 }
 
-int TForm1::Attempts() const {
-    return std::clamp(ui_.Rep_write->currentIndex() + 1, 1, 9);
-}
-
-bool TForm1::EndJobOnFailure() const {
-    return ui_.Write_error_repeat->isChecked();
-}
-
-bool TForm1::HighPriority() const {
-    return ui_.Priority_set->isChecked();
-}
-
-MessageAnswer TForm1::ShowMessage(const MessageBox& box) {
-    return Ask(isVisible() ? this : nullptr, box);
-}
-
 void TForm1::ProcessPendingEvents() {
     // A confirmed close must not end the main loop from in here: the job
-    // below runs to its end first (see QuitWhenIdle).
-    ++eventDepth_;
+    // below runs to its end first.
+    const form::OperatorForm::NestedLoop nested(*form_);
     QCoreApplication::processEvents();
-    --eventDepth_;
 }
 
 } // namespace kelmora

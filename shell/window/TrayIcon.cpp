@@ -1,6 +1,7 @@
 #include "shell/window/TrayIcon.h"
 
 #include "shell/ProgramIdentity.h"
+#include "shell/form/ControlTable.h"
 #include "shell/window/Icons.h"
 #include "shell/window/QtText.h"
 
@@ -30,7 +31,7 @@ void CloseQtBalloons() {
 
 } // namespace
 
-TrayIcon::TrayIcon(QWidget* window, const TrayHandlers& handlers)
+TrayIcon::TrayIcon(QWidget* window, const MenuPress& press)
     : icon_(new QSystemTrayIcon(window)), menu_(new QMenu(window)), spacing_(new QTimer(window)),
       expiry_(new QTimer(window)) {
     spacing_->setSingleShot(true);
@@ -47,25 +48,28 @@ TrayIcon::TrayIcon(QWidget* window, const TrayHandlers& handlers)
     menu_->setObjectName(QStringLiteral("PopupMenu1"));
     icon_->setToolTip(QtFromCp(kApplicationTitle));
 
-    QAction* show = menu_->addAction(QStringLiteral("Zobrazit program"));
-    show->setObjectName(QStringLiteral("Show_window"));
-    QFont bold = show->font();
-    bold.setBold(true);
-    show->setFont(bold);
-    menu_->setDefaultAction(show);
-    QAction* hide = menu_->addAction(QStringLiteral("Schovat program"));
-    hide->setObjectName(QStringLiteral("Hide_window"));
-    menu_->addSeparator()->setObjectName(QStringLiteral("N1"));
-    QAction* quit = menu_->addAction(QStringLiteral("Konec"));
-    quit->setObjectName(QStringLiteral("Konec"));
-
-    QObject::connect(show, &QAction::triggered, window, [h = handlers.showWindow] { h(); });
-    QObject::connect(hide, &QAction::triggered, window, [h = handlers.hideWindow] { h(); });
-    QObject::connect(quit, &QAction::triggered, window, [h = handlers.quit] { h(); });
+    // The entries of the control table; a bold one is the default.
+    for (const form::ControlRow& row : form::ControlTable()) {
+        const QString name = QString::fromLatin1(row.name.data(), qsizetype(row.name.size()));
+        if (row.kind == form::Kind::Separator) {
+            menu_->addSeparator()->setObjectName(name);
+        } else if (row.kind == form::Kind::Menu) {
+            QAction* entry = menu_->addAction(QtFromCp(row.caption));
+            entry->setObjectName(name);
+            if (row.bold) {
+                QFont bold = entry->font();
+                bold.setBold(true);
+                entry->setFont(bold);
+                menu_->setDefaultAction(entry);
+            }
+            QObject::connect(entry, &QAction::triggered, window,
+                             [press, control = row.name] { press(control); });
+        }
+    }
     QObject::connect(icon_, &QSystemTrayIcon::activated, window,
-                     [h = handlers.showWindow](QSystemTrayIcon::ActivationReason reason) {
+                     [press](QSystemTrayIcon::ActivationReason reason) {
                          if (reason == QSystemTrayIcon::DoubleClick) {
-                             h();
+                             press("Show_window");
                          }
                      });
 

@@ -1,6 +1,7 @@
-// StatusIcon1, the notification-area icon, with its menu PopupMenu1:
-// "Zobrazit program" (the default entry, bold), "Schovat program", a
-// separator and "Konec". A double click shows the window. Its balloons always
+// StatusIcon1, the notification-area icon, with its menu PopupMenu1, whose
+// entries are the control table's: "Zobrazit program" (the default entry,
+// bold), "Schovat program", a separator and "Konec". A double click is
+// "Zobrazit program". Its balloons always
 // carry the information icon. Visible from the window's creation to its
 // destruction; where the desktop has no notification area it stays unseen.
 #pragma once
@@ -8,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QAction;
 class QMenu;
@@ -17,15 +19,12 @@ class QWidget;
 
 namespace kelmora {
 
-struct TrayHandlers {
-    std::function<void()> showWindow; // Show_windowClick
-    std::function<void()> hideWindow; // Hide_windowClick
-    std::function<void()> quit;       // KonecClick
-};
+// A menu entry chosen, by its component name.
+using MenuPress = std::function<void(std::string_view entry)>;
 
 class TrayIcon {
 public:
-    TrayIcon(QWidget* window, const TrayHandlers& handlers);
+    TrayIcon(QWidget* window, const MenuPress& press);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;

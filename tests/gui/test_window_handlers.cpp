@@ -8,6 +8,7 @@
 #include "shell/window/DirectoryDialog.h"
 #include "shell/window/QtText.h"
 #include "shell/window/StatusPanels.h"
+#include "support/ConfigurationEdits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -206,48 +207,64 @@ private slots:
         QCOMPARE(h.CountMessages(kRestartQuestion), 0);
     }
 
-    void savedPagesComeBackAfterTheRestart() {
+    // Every configuration control changed as the operator would, saved, the
+    // file read back, the restart question; after the restart the pages show
+    // what was saved.
+    void everyConfigurationControlSurvivesTheSave() {
         WindowHarness h;
-        {
-            const Controls& ui = h.Start().Ui();
-            ui.Port[1]->setCurrentIndex(2);
-            ui.Pripojen[1]->setChecked(true);
-            ui.Adr[1]->setText(QStringLiteral("15"));
-            ui.K_Baud1->setCurrentIndex(3);
-            ui.Mark1->setChecked(true);
-            ui.DT_use1->setChecked(true);
-            ui.Kredit1->setChecked(false);
-            ui.Radku1->setText(QStringLiteral("1200"));
-            ui.Rep_write->setCurrentIndex(2);
-            QCOMPARE(h.form->Attempts(), 3); // at once, before any save
-            ui.Delay_add->setCurrentIndex(25);
-            ui.Write_error_repeat->setChecked(false);
-            ui.Write_bin_output->setChecked(false);
-            ui.InSoubor->setText(QStringLiteral("pozadavky_terminalu.cfg"));
-            ui.OutSoubor->setText(QStringLiteral("výstup.txt"));
-            ui.Path_data->setText(QString::fromStdString(h.Root()));
-            ui.BitBtn8->click();
+        QVERIFY(QDir().mkpath(QString::fromStdString(h.Root() + "/jina-data")));
+        const ConfigurationEdits changes =
+            EveryConfigurationControlChanged(h.Root() + "/jina-data");
+        QCOMPARE(ControlsLeftOut(changes), std::vector<std::string>{});
+        TForm1& form = h.Start();
+        for (const ControlEdit& edit : changes.edits) {
+            QWidget* control = form.findChild<QWidget*>(QString::fromStdString(edit.control));
+            switch (edit.how) {
+            case ControlEdit::How::Text:
+                qobject_cast<QLineEdit*>(control)->setText(QtFromCp(edit.text));
+                break;
+            case ControlEdit::How::Check:
+                qobject_cast<QCheckBox*>(control)->setChecked(edit.checked);
+                break;
+            case ControlEdit::How::Select:
+                qobject_cast<QComboBox*>(control)->setCurrentIndex(edit.index);
+                break;
+            }
         }
-        QCOMPARE(h.CountMessages(kRestartQuestion), 1);
+        QCOMPARE(form.Attempts(), 5); // at once, before any save
+        h.messages.clear();
+        h.replies = {MessageAnswer::No}; // no restart now
+        form.Ui().BitBtn8->click();
+        QCOMPARE(h.messages.size(), std::size_t{1});
+        QCOMPARE(h.messages[0].text, std::string(kRestartQuestion));
+        QCOMPARE(SavedOtherwise(h.IniPath(), changes.expected), std::vector<std::string>{});
+
         h.form.reset();
-        const Controls& ui = h.Start().Ui();
-        QCOMPARE(ui.Port[1]->currentText(), QStringLiteral("COM3"));
-        QVERIFY(ui.Pripojen[1]->isChecked());
-        QCOMPARE(ui.Adr[1]->text(), QStringLiteral("15"));
-        QCOMPARE(ui.K_Baud1->currentText(), QStringLiteral("9600"));
-        QVERIFY(ui.Mark1->isChecked());
-        QVERIFY(ui.DT_use1->isChecked());
-        QVERIFY(!ui.Kredit1->isChecked());
-        QCOMPARE(ui.Radku1->text(), QStringLiteral("1200"));
-        QCOMPARE(ui.Rep_write->currentText(), QStringLiteral("3"));
-        QCOMPARE(h.form->Attempts(), 3);
-        QCOMPARE(ui.Delay_add->currentText(), QStringLiteral("100"));
-        QVERIFY(!ui.Write_error_repeat->isChecked());
-        QVERIFY(!h.form->EndJobOnFailure());
-        QVERIFY(!ui.Write_bin_output->isChecked());
-        QCOMPARE(ui.InSoubor->text(), QStringLiteral("pozadavky_te")); // its first 12
-        QCOMPARE(ui.OutSoubor->text(), QStringLiteral("výstup.txt"));
-        QCOMPARE(ui.Path_data->text(), QString::fromStdString(h.Root()));
+        TForm1& again = h.Start();
+        for (const ControlEdit& edit : changes.edits) {
+            QWidget* control = again.findChild<QWidget*>(QString::fromStdString(edit.control));
+            switch (edit.how) {
+            case ControlEdit::How::Text:
+                QCOMPARE(qobject_cast<QLineEdit*>(control)->text(), QtFromCp(edit.text));
+                break;
+            case ControlEdit::How::Check:
+                QCOMPARE(qobject_cast<QCheckBox*>(control)->isChecked(), edit.checked);
+                break;
+            case ControlEdit::How::Select:
+                QCOMPARE(qobject_cast<QComboBox*>(control)->currentIndex(), edit.index);
+                break;
+            }
+        }
+        QCOMPARE(again.Attempts(), 5);
+        QVERIFY(!again.EndJobOnFailure());
+    }
+
+    void aLongFileNameIsCutToTwelveCharacters() {
+        WindowHarness h;
+        h.Start().Ui().InSoubor->setText(QStringLiteral("pozadavky_terminalu.cfg"));
+        h.form->Ui().BitBtn8->click();
+        h.form.reset();
+        QCOMPARE(h.Start().Ui().InSoubor->text(), QStringLiteral("pozadavky_te"));
     }
 
     void storedIndexesOutsideTheirListsSelectNothing() {

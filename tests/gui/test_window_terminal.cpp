@@ -7,8 +7,12 @@
 #include "shell/window/Indicator.h"
 #include "shell/window/StatusPanels.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -18,6 +22,7 @@
 #include <functional>
 
 using namespace kelmora;
+using namespace kelmora::literals;
 using namespace kelmora::testing;
 
 namespace {
@@ -88,12 +93,22 @@ private slots:
         form.Ui().PageControl1->setCurrentIndex(3);
         emit form.StatusIcon1().Icon()->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(form.Ui().PageControl1->currentIndex(), 3);
+        // "Zobrazit program" keeps the page of a window on the screen, and
+        // opens a hidden one on its first page.
+        QAction* show = form.StatusIcon1().Menu()->actions().at(0);
+        show->trigger();
+        QCOMPARE(form.Ui().PageControl1->currentIndex(), 3);
+        form.Ui().BitBtn2->click(); // "Schovat program"
+        QVERIFY(!form.isVisible());
+        show->trigger();
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.Ui().PageControl1->currentIndex(), 0);
     }
 
     void aRequestFileIsProcessedWhileHidden() {
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start();
-        form.Show_windowClick();
+        form.Form().Show_windowClick();
         QVERIFY(form.isVisible());
         form.Ui().BitBtn2->click(); // "Schovat program"
         QVERIFY(!form.isVisible());
@@ -118,7 +133,7 @@ private slots:
     void enterSendsOnlyOnceTheCommandLineHasChanged() {
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start();
-        form.Show_windowClick();
+        form.Form().Show_windowClick();
         const std::uint64_t before = FramesReceived(h);
         QTest::keyClick(form.Ui().Edit1, Qt::Key_Return);
         QCOMPARE(FramesReceived(h), before); // not even the re-test of an empty line
@@ -131,6 +146,33 @@ private slots:
         QVERIFY(ShowsSLine(form));
         QCOMPARE(read_file(h.DataFile("rexcom.sta")), std::string("1,1\r\n"));
         QVERIFY(read_file(h.DataFile("output.txt")).value_or("").rfind("S", 0) == 0);
+    }
+
+    // Enter sends only from the command line; on a focused button it presses
+    // that button; anywhere else it does nothing.
+    void enterElsewhereSendsNothing() {
+        WindowHarness h(Terminal::Slave);
+        TForm1& form = h.Start();
+        form.Form().Show_windowClick();
+        form.Ui().Edit1->setText(QStringLiteral("S"));
+        QVERIFY(form.Ui().BitBtn4->isDefault());
+        const std::uint64_t before = FramesReceived(h);
+        for (QWidget* field : std::initializer_list<QWidget*>{
+                 form.Ui().Adr[0], form.Ui().Radku1, form.Ui().Mark1, form.Ui().K_Baud1,
+                 form.Ui().InSoubor, form.Ui().Path_data}) {
+            QTest::keyClick(field, Qt::Key_Return);
+        }
+        h.messages.clear();
+        QTest::keyClick(form.Ui().BitBtn5, Qt::Key_Return); // "Uložit CFG"
+        QCOMPARE(h.CountMessages("Nastavená konfigurace bude použita až po restartu programu!\n"
+                                 "Provést restart programu ihned?"_cp),
+                 1);
+        QCOMPARE(FramesReceived(h), before);
+        QCOMPARE(form.Ui().Memo1->count(), 0);
+        QVERIFY(!file_exists(h.DataFile("rexcom.sta")));
+
+        QTest::keyClick(form.Ui().SpeedButtons[2], Qt::Key_Enter); // "S"
+        QVERIFY(ShowsSLine(form));
     }
 
     void theSendButtonWithAnEmptyLineRetests() {
@@ -263,7 +305,7 @@ private slots:
     void indicatorClickShowsTheWatchdog() {
         WindowHarness h(Terminal::Slave);
         TForm1& form = h.Start();
-        form.Show_windowClick();
+        form.Form().Show_windowClick();
         h.balloons.clear();
         QTest::mouseClick(form.IndicatorOf(0).Icon(), Qt::LeftButton);
         QCOMPARE(h.balloons.size(), std::size_t{1});
@@ -273,7 +315,7 @@ private slots:
         h.balloons[0].text.mid(5).toInt(&number);
         QVERIFY(number);
         QCOMPARE(h.balloons[0].timeoutMs, 500);
-        form.TerminalIndicatorClick(1); // T2 is not connected: its icon never shows
+        form.Form().TerminalIndicatorClick(1); // T2 is not connected: its icon never shows
         QCOMPARE(h.balloons.size(), std::size_t{1});
     }
 

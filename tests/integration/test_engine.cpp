@@ -94,7 +94,7 @@ TEST_F(EngineRun, NoRequestFileIsTakenDuringAnOperatorsJob) {
     };
     ASSERT_TRUE(write_file(Request(), "O11\r\n"));
     far.Script({{kAckByte}, {kAckByte}});
-    engine->Button1Click("O00");
+    engine->SendCommandLine("O00");
     console.onEvents = nullptr;
     EXPECT_TRUE(sawFileDuringJob);
     EXPECT_TRUE(file_exists(Request()));

@@ -82,9 +82,9 @@ TEST_F(Tables, SlotsOnOneLineShareItsPort) {
     terminals->RetestTerminals();
     EXPECT_EQ(console.indicators[2], IndicatorState::Slave);
     flags.WatchdogTicks = 42;
-    terminals->TerminalIndicatorClick(1);
+    terminals->ShowWatchdogStatus(1);
     EXPECT_TRUE(console.balloons.empty());
-    terminals->TerminalIndicatorClick(2);
+    terminals->ShowWatchdogStatus(2);
     ASSERT_EQ(console.balloons.size(), 1u);
     EXPECT_EQ(console.balloons[0].title, "Status WDT");
     EXPECT_EQ(console.balloons[0].text, "WDT: 42");

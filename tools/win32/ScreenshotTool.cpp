@@ -3,14 +3,19 @@
 // title bar, or the whole desktop with its notification area): the start
 // with its balloon, every page, the window during a download (the command
 // given by --download, sent from the command line) with the busy icon and
-// the progress balloon, the window after it, and the notification-area menu.
-// Message boxes are answered by themselves (OK, and No to every question)
+// its progress balloon, the window after it, the notification-area menu, the
+// message boxes, the dialogs (the command file, the directory) and, with
+// --program, the message of a second copy of that program. The window's own
+// message boxes are answered by themselves (OK, and No to every question)
 // and written to standard error. Run inside Wine's virtual desktop by
 // `make screenshots-windows`.
 //
-//   kelmora-screenshots.exe --config FILE --out DIR [--download COMMAND]
+//   kelmora-screenshots.exe --config FILE --out DIR [--download COMMAND] [--program KELMORA]
 #include "engine/EventLog.h"
 #include "platform/Cp1250.h"
+#include "platform/SingleInstance.h"
+#include "shell/ProgramIdentity.h"
+#include "shell/win32/Dialogs.h"
 #include "shell/win32/Metrics.h"
 #include "shell/win32/TForm1.h"
 #include "shell/win32/WinText.h"
@@ -26,6 +31,7 @@
 #include <thread>
 
 using namespace kelmora;
+using namespace kelmora::literals;
 using kelmora::win32::TForm1;
 
 namespace {
@@ -150,6 +156,98 @@ std::wstring Argument(int argc, wchar_t** argv, const wchar_t* name) {
     return {};
 }
 
+// The modal window this thread shows now (a message box, a dialog), or null.
+HWND ModalWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM out) {
+            wchar_t name[16] = L"";
+            GetClassNameW(window, name, 16);
+            if (lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(out) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Runs `show` (which opens a modal window and returns when it closes); the
+// window is saved once it has settled and then closed with `closing`.
+void SaveModal(const char* name, WPARAM closing, const std::function<void()>& show) {
+    int ticks = 0;
+    Every(100, [&] {
+        HWND modal = ModalWindow();
+        if (modal == nullptr || ++ticks < 8) {
+            return false;
+        }
+        SaveWindow(modal, name);
+        PostMessageW(modal, WM_COMMAND, closing, 0);
+        return true;
+    });
+    show();
+    Settle(200);
+}
+
+void MessageBoxPictures(HWND owner) {
+    const struct {
+        const char* name;
+        MessageBox box;
+    } boxes[] = {
+        {"10a-zprava-ukonceni",
+         {"Opravdu si přeješ ukončit program?\nKomunikace bude ukončena!"_cp, "Pozor!",
+          MessageIcon::Question, MessageButtons::YesNo}},
+        {"10b-zprava-restart",
+         {"Nastavená konfigurace bude použita až po restartu programu!\n"
+          "Provést restart programu ihned?"_cp,
+          "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}},
+        {"10c-zprava-port",
+         {"Neni otevřen žádný COM port\nje nutno provést konfiguraci portu!"_cp, "Pozor!",
+          MessageIcon::Warning, MessageButtons::Ok}},
+        {"10d-zprava-chyba",
+         {"''abc'' is not a valid integer value", {}, MessageIcon::Error, MessageButtons::Ok}},
+    };
+    for (const auto& [name, box] : boxes) {
+        const WPARAM closing = box.buttons == MessageButtons::YesNo ? IDNO : IDOK;
+        SaveModal(name, closing, [&, box = box] { win32::ShowMessageBox(owner, box); });
+    }
+}
+
+void DialogPictures(HWND owner) {
+    SaveModal("11-soubor-prikazu", IDCANCEL, [owner] { win32::ShowOpenDialog1(owner); });
+    const win32::MessageAnswerer ok = [](HWND, const MessageBox&) { return MessageAnswer::Ok; };
+    SaveModal("12-vyber-adresare", IDCANCEL,
+              [owner, &ok] { win32::ChooseDirectory(owner, L"C:\\", ok); });
+}
+
+// A second copy of `program` started while this tool holds the program's
+// single-instance mark: its message, as the screen shows it.
+void SecondCopyPicture(const std::wstring& program) {
+    SingleInstance mark(kInstanceMarkName);
+    if (!mark.Held()) {
+        std::cerr << "the single-instance mark is held by another copy\n";
+        ++g_failures;
+        return;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring line = L"\"" + program + L"\"";
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::cerr << "the second copy did not start\n";
+        ++g_failures;
+        return;
+    }
+    Settle(3000);
+    SaveDesktop("13-druha-kopie");
+    TerminateProcess(process.hProcess, 0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 } // namespace
 
 int main() {
@@ -158,6 +256,7 @@ int main() {
     const std::wstring config = Argument(argc, argv, L"--config");
     g_out = Argument(argc, argv, L"--out");
     const std::wstring download = Argument(argc, argv, L"--download");
+    const std::wstring program = Argument(argc, argv, L"--program");
     if (config.empty() || g_out.empty()) {
         std::cerr
             << "usage: kelmora-screenshots.exe --config FILE --out DIR [--download COMMAND]\n";
@@ -197,29 +296,33 @@ int main() {
             Settle(400);
             SaveWindow(form.Handle(), pages[page]);
         }
-        form.Button2Click();
+        form.Form().Button2Click();
         Settle(400);
         SaveWindow(form.Handle(), "5-chybova-hlaseni");
-        form.BitBtn2Click();
-        form.FormActivate();
+        form.Form().BitBtn2Click();
+        form.Form().FormActivate();
 
         if (!download.empty()) {
             SetWindowTextW(form.Ui().Edit1, download.c_str());
-            // A second into the download, inside its serial waits: only the
-            // screen is copied there; the file is written after the job.
+            // The start balloon goes first, so the one on the picture is the
+            // download's own progress.
+            form.StatusIcon1().ShowBalloon(L"", L"", 0);
+            Settle(1500);
+            // Two seconds into the download, inside its serial waits: only
+            // the screen is copied there; the file is written after the job.
             HBITMAP during = nullptr;
             // A download that fails at once (Wine's serial timing on a loaded
             // machine can lose the acknowledgement) is tried again.
             for (int attempt = 0; attempt < 3 && during == nullptr; ++attempt) {
                 int busyTicks = 0;
                 Every(100, [&] {
-                    if (form.GetEngine().Busy() && ++busyTicks == 10) {
+                    if (form.GetEngine().Busy() && ++busyTicks == 20) {
                         during = Capture(DesktopArea());
                         return true;
                     }
                     return !form.GetEngine().Busy() && busyTicks > 0;
                 });
-                form.Button1Click();
+                form.Form().Button1Click();
                 Settle(200);
             }
             if (during != nullptr) {
@@ -231,9 +334,13 @@ int main() {
             // Copying a large screen inside the job can stall its reading
             // past a byte's time: the picture after a download comes from a
             // download of its own.
-            form.Button1Click();
+            form.Form().Button1Click();
             Settle(500);
             SaveWindow(form.Handle(), "7-po-stazeni");
+            // The status pair of a full memory read after a re-sent command.
+            form.SetStatusPanel(1, "2500,2500");
+            Settle(200);
+            SaveWindow(form.Handle(), "9-dlouhy-status");
         }
 
         // The menu of the notification area, opened where the icon sits.
@@ -250,7 +357,13 @@ int main() {
         });
         form.StatusIcon1().ShowMenu(POINT{work.right - 40, work.bottom - 4});
         Settle(300);
+
+        MessageBoxPictures(form.Handle());
+        DialogPictures(form.Handle());
         form.FormDestroy();
+    }
+    if (!program.empty()) {
+        SecondCopyPicture(program);
     }
     CoUninitialize();
     LocalFree(argv);

@@ -146,7 +146,7 @@ void DownloadPictures(Pictures& pictures, TForm1& form, const QString& command) 
         }
     });
     during.start();
-    form.Button1Click();
+    form.Form().Button1Click();
     during.stop();
     form.StatusBar1()->ClearNote(); // the status bar as the job left it
     Settle(300);
@@ -328,15 +328,15 @@ int main(int argc, char** argv) {
                             "3-servisni-nastaveni", "4-o-programu", "5-chybova-hlaseni"};
     for (int page = 0; page < 5; ++page) {
         if (page == 4) {
-            form.Button2Click();
+            form.Form().Button2Click();
         } else {
             form.Ui().PageControl1->setCurrentIndex(page);
         }
         Settle(300);
         pictures.Save(form, QString::fromLatin1(names[page]));
     }
-    form.BitBtn2Click();
-    form.FormActivate();
+    form.Form().BitBtn2Click();
+    form.Form().FormActivate();
 
     if (!download.isEmpty()) {
         DownloadPictures(pictures, form, download);
