@@ -100,8 +100,8 @@ void measure_idle_cost(const char* name, ReadFn read, PortRecord* port) {
         }
     }
     std::sort(cpu.begin(), cpu.end());
-    std::printf("%-28s CPU of a %d ms wait for nothing: median %.2f ms (min %.2f, max %.2f); "
-                "process %.2f ms per wait\n",
+    std::printf("%-28s CPU of a %d ms wait for nothing: median %.2f ms (min %.2f, max %.2f; "
+                "goal for the driver's wait: at most 5 ms); process %.2f ms per wait\n",
                 name, kWaitMs, cpu[1], cpu[0], cpu[2], process / 3);
 }
 

@@ -77,13 +77,22 @@ private:
 // hand-overs off meanwhile, cleared again on every way out.
 class Engine::ManualRunScope {
 public:
-    explicit ManualRunScope(SharedFlags& flags) : flags_(flags) { flags_.ManualRun = true; }
-    ~ManualRunScope() { flags_.ManualRun = false; }
+    ManualRunScope(SharedFlags& flags, THlidac* watcher) : flags_(flags), watcher_(watcher) {
+        flags_.ManualRun = true;
+    }
+    ~ManualRunScope() {
+        flags_.ManualRun = false;
+        // A request that came meanwhile is taken now, not at the next look.
+        if (watcher_ != nullptr) {
+            watcher_->LookNow();
+        }
+    }
     ManualRunScope(const ManualRunScope&) = delete;
     ManualRunScope& operator=(const ManualRunScope&) = delete;
 
 private:
     SharedFlags& flags_;
+    THlidac* watcher_;
 };
 
 // The watcher suspended for the length of a job, resumed on every way out.
@@ -263,7 +272,7 @@ void Engine::RunManualJob(std::string_view line) {
     runner_->ClearStatusPanels();
     runner_->CommandList = {std::string(line)};
     {
-        ManualRunScope manual(flags_);
+        ManualRunScope manual(flags_, watcher_.get());
         runner_->RunCommandList();
     }
     if (runner_->SaveResults()) {
@@ -314,7 +323,7 @@ bool Engine::RunCommandFile(const std::function<std::optional<std::string>()>& c
             runner_->ReportStatus(0, 0);
         } else {
             {
-                ManualRunScope manual(flags_);
+                ManualRunScope manual(flags_, watcher_.get());
                 runner_->RunCommandList();
             }
             if (runner_->SaveResults()) {
@@ -344,7 +353,7 @@ bool Engine::SetTerminalClock() {
     JobScope job(*this);
     runner_->CommandList = {line};
     {
-        ManualRunScope manual(flags_);
+        ManualRunScope manual(flags_, watcher_.get());
         runner_->RunCommandList();
     }
     runner_->ReportStatus(t->AckCount, t->RecordCount);

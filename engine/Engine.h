@@ -33,15 +33,11 @@ namespace kelmora {
 
 class Console;
 
-// A request file that changed within this time may still be being written,
-// where a file can be taken away from its writer (files_taken_while_written).
-inline constexpr std::uint32_t kRequestSettleMs = 250;
-
 struct EngineOptions {
     std::string iniPath;
     std::string startDirectory;
     PortOpener opener = open_port;
-    WatcherTiming watcher{100, files_taken_while_written() ? kRequestSettleMs : 0};
+    WatcherTiming watcher; // the watcher's cadence (engine/Zmena.h)
     EventLog::Clock clock = local_time_now;
     // The line trace's file (--trace); wins over the INI's "[Diagnostika]" Trace.
     std::string tracePath;

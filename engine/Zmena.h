@@ -1,33 +1,44 @@
-// THlidac, the watcher: Kelmora's main loop on a thread of its own. It ticks
-// every 100 ms; on every 11th tick it looks for the host's request file and,
-// when it is there, hands its processing to the main thread and waits; about
-// every ten seconds it hands over a re-test of the terminals instead. It never
-// talks to a terminal and touches no file but by the existence test.
+// THlidac, the watcher: Kelmora's main loop on a thread of its own. It hands
+// the host's request file to the main thread and waits while it is
+// processed; about every ten seconds it hands over a re-test of the
+// terminals instead. It never talks to a terminal.
 //
-// A request file is taken only once it has settled: its size and stamp
-// unchanged across two looks at least `settleMs` apart, whatever the stamp
-// says (a host on a share may run its clock ahead or behind). A file first
-// seen, or seen changed, is looked at again on the first tick after that time
-// instead of waiting for the next poll.
+// It rests until something is due: the file system's notice that the request
+// file was written and closed, renamed into place or created (DirectoryWatch)
+// wakes it at once; a look every `lookMs` is the safety net where no notice
+// comes. A request file is handed over only once no program has it open for
+// writing (file_writers): a host that pauses in the middle of a line, or a
+// copy over a slow network, is never cut off. Where the platform cannot tell
+// (a directory mounted from another machine), the file must have stayed the
+// same (size, stamp, identity) across two looks at least `settleMs` apart,
+// whatever its stamp says; a file first seen, or seen changed, is looked at
+// again as soon as that time is up.
 //
-// Suspend and resume are cooperative: a suspended watcher blocks at the top
-// of its next tick. A terminate request ends the loop at the next tick (it
-// also wakes a suspended watcher), and so does Stopping.
+// The heartbeat WatchdogTicks counts `tickMs` units of the watcher's own time
+// (not of a job it waits for, nor while it is suspended), so the watchdog's
+// display fills in ten seconds as it always has.
+//
+// Suspend and resume are cooperative: a suspended watcher blocks before its
+// next look. A terminate request, and Stopping, end the loop.
 #pragma once
 
 #include "engine/HandOver.h"
 #include "engine/SharedFlags.h"
+#include "platform/FileWriters.h"
 #include "platform/Files.h"
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
 namespace kelmora {
+
+class DirectoryWatch;
 
 // The exit code of a thread that has not ended.
 inline constexpr int kStillActive = 259;
@@ -39,13 +50,17 @@ bool RequestFileExists(const std::string& path);
 struct WatcherWork {
     std::function<void(const std::string& requestPath)> processRequestFile;
     std::function<void()> retestTerminals;
+    // Whether a program still writes the request file (file_writers unless
+    // a test says otherwise).
+    std::function<Writers(const std::string& requestPath)> writersOf;
 };
 
+// The watcher's cadence, in one place.
 struct WatcherTiming {
-    std::uint32_t tickMs = 100;
-    // How long a request file must stay unchanged before it is taken; zero
-    // takes it as soon as it is there.
-    std::uint32_t settleMs = 0;
+    std::uint32_t lookMs = 1100;    // a look for the request file without a notice
+    std::uint32_t settleMs = 250;   // unchanged this long, where writers cannot be known
+    std::uint32_t retestMs = 10100; // the terminals' re-test
+    std::uint32_t tickMs = 100;     // the heartbeat's unit
 };
 
 class THlidac {
@@ -62,6 +77,9 @@ public:
     void Suspend();
     bool Suspended() const;
     void Terminate();
+    // Thread-safe: look for the request file now (an operator's job that
+    // held the watcher off has ended).
+    void LookNow();
     // kStillActive while the thread runs, 0 once it has ended.
     int ExitCode() const;
     // Waits until the thread has ended.
@@ -70,18 +88,22 @@ public:
 private:
     void Execute();
     bool WaitWhileSuspended();
-    bool RequestFileReady();
-    bool RecheckDue() const;
+    bool RequestFileReady(std::uint32_t now);
+    void Beat(std::uint32_t now);
+    std::uint32_t NextDue(std::uint32_t now) const;
 
     const std::string requestPath_;
     SharedFlags& flags_;
     HandOver& handOver_;
     WatcherWork work_;
     WatcherTiming timing_;
+    std::unique_ptr<DirectoryWatch> watch_;
 
-    // Counted on the watcher's thread only; they wrap from 127 to -128.
-    std::int8_t PollTicks = 0;
-    std::int8_t RetestTicks = 0;
+    // Kept on the watcher's thread only.
+    std::uint32_t nextLook_ = 0;
+    std::uint32_t nextRetest_ = 0;
+    std::uint32_t lastBeat_ = 0;
+    bool lookPending_ = true; // a notice, or the start: look as soon as allowed
 
     // The request file as last seen, and since when it looked like that.
     struct Observation {
@@ -89,7 +111,6 @@ private:
         std::uint32_t since = 0;
     };
     std::optional<Observation> observed_;
-    bool recheckPending_ = false;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;

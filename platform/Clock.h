@@ -23,7 +23,14 @@ std::int64_t hires_counter();
 std::int64_t hires_frequency();
 
 // Spins on the high-resolution counter until `us` microseconds have passed.
-// Never sleeps and never yields: the line direction waits must be exact.
+// Never sleeps and never yields.
 void busy_wait_us(std::int64_t us);
+
+// Waits `us` microseconds, never less and hardly more, as the line direction
+// waits must: the thread sleeps through all but the last millisecond (the
+// system's timers wake it that exactly) and spins on the counter for the
+// rest, so a wait of ten milliseconds costs one of processor time, not ten.
+// Where the system has no such timer it spins all the way.
+void exact_wait_us(std::int64_t us);
 
 } // namespace kelmora

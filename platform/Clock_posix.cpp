@@ -25,6 +25,20 @@ void sleep_ms(std::uint32_t ms) {
     }
 }
 
+void exact_wait_us(std::int64_t us) {
+    constexpr std::int64_t kSpinUs = 1000;
+    const std::int64_t end = monotonic_ns() + us * 1000;
+    if (us > 2 * kSpinUs) {
+        const std::int64_t sleepNs = (us - kSpinUs) * 1000;
+        timespec ts{static_cast<time_t>(sleepNs / 1'000'000'000),
+                    static_cast<long>(sleepNs % 1'000'000'000)};
+        while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+        }
+    }
+    while (monotonic_ns() < end) {
+    }
+}
+
 std::int64_t hires_counter() {
     return monotonic_ns();
 }

@@ -14,6 +14,29 @@ void sleep_ms(std::uint32_t ms) {
     Sleep(ms);
 }
 
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+void exact_wait_us(std::int64_t us) {
+    constexpr std::int64_t kSpinUs = 1000;
+    const std::int64_t f = hires_frequency();
+    const std::int64_t end = hires_counter() + (us * f) / 1'000'000 + 1;
+    // A timer of the calling thread's own; only Windows 10 (1803) and later
+    // have one that wakes to the millisecond, older ones spin.
+    thread_local const HANDLE timer = CreateWaitableTimerExW(
+        nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    if (timer != nullptr && us > 2 * kSpinUs) {
+        LARGE_INTEGER due;
+        due.QuadPart = -(us - kSpinUs) * 10; // relative, in 100 ns units
+        if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+            WaitForSingleObject(timer, INFINITE);
+        }
+    }
+    while (hires_counter() < end) {
+    }
+}
+
 std::int64_t hires_counter() {
     LARGE_INTEGER c;
     QueryPerformanceCounter(&c);

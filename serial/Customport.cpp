@@ -148,7 +148,7 @@ int TSer_Port::Status() const {
 }
 
 void TSer_Port::WaitMicroseconds(std::int64_t us) {
-    busy_wait_us(us);
+    exact_wait_us(us);
 }
 
 } // namespace kelmora

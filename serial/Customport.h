@@ -75,7 +75,7 @@ public:
     // The driver status, or -1 without a Driver.
     int Status() const;
 
-    // Spins on the high-resolution counter; neither sleeps nor runs the idle hook.
+    // Exactly `us` microseconds (exact_wait_us); never runs the idle hook.
     static void WaitMicroseconds(std::int64_t us);
 
     PortRecord* Driver = nullptr; // owned; none when the port did not open, and after Close

@@ -21,8 +21,10 @@ int no_idle_work(PortRecord*) {
 
 IdleHook idle_hook = no_idle_work;
 
-// Longest rest between two passes of a timed loop.
-constexpr std::uint32_t kRestSliceMs = 2;
+// Longest rest between two passes of a timed loop: the idle hook (a window's
+// events) runs at least this often while a wait lasts. A byte ends the rest
+// at once, so it is no delay for the line.
+constexpr std::uint32_t kRestSliceMs = 10;
 
 int not_supported(PortRecord* port) {
     port->status = SP_ERR_NOT_SUPPORTED;

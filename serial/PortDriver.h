@@ -108,8 +108,8 @@ PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, i
 
 // Timeouts are milliseconds on tick_ms since the call began; -1 (any negative
 // value) means no limit. Every pass calls the idle hook, then rests until a
-// byte arrives or a slice of at most 2 ms has passed, so a wait costs next to
-// no processor time while still reacting to a byte within a millisecond.
+// byte arrives or a slice of at most 10 ms has passed, so a wait costs next to
+// no processor time while still reacting to a byte at once.
 
 // One byte 0..255; SP_ERR_RX_EMPTY when the time ran out (status untouched);
 // another negative code from the driver or the idle hook (stored). A byte

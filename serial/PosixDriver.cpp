@@ -30,6 +30,7 @@ struct PosixPortData {
     char parity = 'N';
     int data_bits = 8;
     int stop_bits = 1;
+    backend::ReadAhead ahead; // what has arrived and is not yet taken
 };
 
 using namespace backend;
@@ -123,41 +124,35 @@ void set_modem_line(int fd, int line, bool on) {
     ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
 }
 
-int posix_read_block(PortRecord* port, std::uint8_t* buffer, std::uint32_t n) {
+// Refills the read-ahead when it is empty, with everything the device has
+// (see ReadAhead::fill).
+int fill_ahead(PortRecord* port) {
     PosixPortData* d = data_of(port);
-    port->count = 0;
-    int waiting = 0;
-    if (ioctl(d->fd, FIONREAD, &waiting) != 0) {
-        return fail(port, io_error());
-    }
-    if (waiting <= 0) {
-        return hung_up(d->fd) ? fail(port, SP_ERR_NO_HARDWARE) : SP_ERR_RX_EMPTY;
-    }
-    if (n == 0) {
-        return SP_OK;
-    }
-    const std::size_t want = n < static_cast<std::uint32_t>(waiting) ? n : waiting;
-    const ssize_t got = read(d->fd, buffer, want);
-    if (got > 0) {
-        port->count = static_cast<std::uint32_t>(got);
-        return SP_OK;
-    }
-    if (got == 0) {
-        return fail(port, SP_ERR_NO_HARDWARE);
-    }
-    if (errno == EAGAIN || errno == EINTR) {
-        return SP_ERR_RX_EMPTY;
-    }
-    return fail(port, io_error());
+    return d->ahead.fill([port, d](std::uint8_t* buffer, std::uint32_t size) {
+        int waiting = 0;
+        if (ioctl(d->fd, FIONREAD, &waiting) != 0) {
+            return fail(port, io_error());
+        }
+        if (waiting <= 0) {
+            return hung_up(d->fd) ? fail(port, SP_ERR_NO_HARDWARE) : 0;
+        }
+        const ssize_t got = read(d->fd, buffer, size);
+        if (got > 0) {
+            return static_cast<int>(got);
+        }
+        if (got == 0) {
+            return fail(port, SP_ERR_NO_HARDWARE);
+        }
+        return errno == EAGAIN || errno == EINTR ? 0 : fail(port, io_error());
+    });
+}
+
+int posix_read_block(PortRecord* port, std::uint8_t* buffer, std::uint32_t n) {
+    return read_block_ahead(port, data_of(port)->ahead, buffer, n, fill_ahead);
 }
 
 int posix_read_byte(PortRecord* port) {
-    std::uint8_t byte = 0;
-    const int code = posix_read_block(port, &byte, 1);
-    if (code != SP_OK) {
-        return code;
-    }
-    return port->count == 1 ? byte : SP_ERR_RX_EMPTY;
+    return read_byte_ahead(port, data_of(port)->ahead, fill_ahead);
 }
 
 // The transmit queue holds kPortQueueSize bytes: the room is what the kernel's
@@ -297,16 +292,10 @@ int posix_tx_free(PortRecord* port) {
     return free_room(posix_tx_used(port), data_of(port)->tx_queue_size);
 }
 
+// The bytes read ahead, or when there are none, what the device has: read
+// ahead at once, so the bytes that follow cost no system call.
 int posix_rx_used(PortRecord* port) {
-    PosixPortData* d = data_of(port);
-    int waiting = 0;
-    if (ioctl(d->fd, FIONREAD, &waiting) != 0) {
-        return fail(port, io_error());
-    }
-    if (waiting > 0) {
-        return waiting;
-    }
-    return hung_up(d->fd) ? fail(port, SP_ERR_NO_HARDWARE) : 0;
+    return fill_ahead(port);
 }
 
 int posix_rx_free(PortRecord* port) {
@@ -346,6 +335,7 @@ int posix_dump_status(PortRecord* port, TextPrinter print, void* context) {
     int waiting = 0;
     ioctl(d->fd, TIOCOUTQ, &queued);
     ioctl(d->fd, FIONREAD, &waiting);
+    waiting += static_cast<int>(d->ahead.held());
     std::snprintf(line, sizeof line, "transmit queue %d of %u, receive queue %d of %u, status %d",
                   queued, d->tx_queue_size, waiting, d->rx_queue_size, port->status);
     print(context, line);
@@ -391,6 +381,9 @@ int posix_close(PortRecord* port) {
 }
 
 void posix_wait_input(PortRecord* port, std::uint32_t max_ms) {
+    if (data_of(port)->ahead.held() > 0) {
+        return;
+    }
     pollfd p{data_of(port)->fd, POLLIN, 0};
     poll(&p, 1, static_cast<int>(max_ms));
 }

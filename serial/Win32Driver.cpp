@@ -41,6 +41,7 @@ struct Win32PortData {
     // write may still be in flight when the next read starts, and sharing
     // one record between them would let either completion overwrite the other.
     OVERLAPPED read_io{};
+    backend::ReadAhead ahead; // what has arrived and is not yet taken
     PendingWrite writes[kWriteSlots];
     bool timer_period_raised = false;
 };
@@ -80,43 +81,43 @@ PendingWrite* free_write_slot(Win32PortData* d) {
     return found;
 }
 
-int win_read_block(PortRecord* port, std::uint8_t* buffer, std::uint32_t n) {
+// Refills the read-ahead when it is empty, with everything the port has
+// (see ReadAhead::fill).
+int fill_ahead(PortRecord* port) {
     Win32PortData* d = data_of(port);
-    port->count = 0;
-    COMSTAT stat{};
-    if (!query(d, stat)) {
-        return fail(port, map_system_error());
-    }
-    if (stat.cbInQue == 0) {
-        return SP_ERR_RX_EMPTY;
-    }
-    const DWORD want = n < stat.cbInQue ? n : stat.cbInQue;
-    reset_io(d->read_io);
-    DWORD got = 0;
-    if (ReadFile(d->handle, buffer, want, &got, &d->read_io)) {
-        port->count = got;
-        return SP_OK;
-    }
-    if (GetLastError() != ERROR_IO_PENDING) {
-        // Refused at once: nothing is in flight, so there is nothing to wait for.
-        query(d, stat);
-        return SP_ERR_RX_EMPTY;
-    }
-    // Only bytes that have arrived were asked for, so this completes at once.
-    if (!GetOverlappedResult(d->handle, &d->read_io, &got, TRUE)) {
-        return SP_ERR_RX_EMPTY;
-    }
-    port->count = got;
-    return SP_OK;
+    return d->ahead.fill([port, d](std::uint8_t* buffer, std::uint32_t size) {
+        COMSTAT stat{};
+        if (!query(d, stat)) {
+            return fail(port, map_system_error());
+        }
+        if (stat.cbInQue == 0) {
+            return 0;
+        }
+        const DWORD want = size < stat.cbInQue ? size : stat.cbInQue;
+        reset_io(d->read_io);
+        DWORD got = 0;
+        if (ReadFile(d->handle, buffer, want, &got, &d->read_io)) {
+            return static_cast<int>(got);
+        }
+        if (GetLastError() != ERROR_IO_PENDING) {
+            // Refused at once: nothing is in flight, so nothing to wait for.
+            query(d, stat);
+            return 0;
+        }
+        // Only bytes that have arrived were asked for, so this completes at once.
+        if (!GetOverlappedResult(d->handle, &d->read_io, &got, TRUE)) {
+            return 0;
+        }
+        return static_cast<int>(got);
+    });
+}
+
+int win_read_block(PortRecord* port, std::uint8_t* buffer, std::uint32_t n) {
+    return read_block_ahead(port, data_of(port)->ahead, buffer, n, fill_ahead);
 }
 
 int win_read_byte(PortRecord* port) {
-    std::uint8_t byte = 0;
-    const int code = win_read_block(port, &byte, 1);
-    if (code != SP_OK) {
-        return code;
-    }
-    return port->count == 1 ? byte : SP_ERR_RX_EMPTY;
+    return read_byte_ahead(port, data_of(port)->ahead, fill_ahead);
 }
 
 int win_write_block(PortRecord* port, const std::uint8_t* data, std::uint32_t n) {
@@ -251,12 +252,10 @@ int win_tx_free(PortRecord* port) {
     return free_room(win_tx_used(port), data_of(port)->tx_queue_size);
 }
 
+// The bytes read ahead, or when there are none, what the port has: read
+// ahead at once, so the bytes that follow cost no call into the system.
 int win_rx_used(PortRecord* port) {
-    COMSTAT stat{};
-    if (!query(data_of(port), stat)) {
-        return fail(port, map_system_error());
-    }
-    return static_cast<int>(stat.cbInQue);
+    return fill_ahead(port);
 }
 
 int win_rx_free(PortRecord* port) {
@@ -288,8 +287,8 @@ int win_dump_status(PortRecord* port, TextPrinter print, void* context) {
     std::snprintf(
         line, sizeof line, "transmit queue %lu of %lu, receive queue %lu of %lu, status %d",
         static_cast<unsigned long>(stat.cbOutQue), static_cast<unsigned long>(d->tx_queue_size),
-        static_cast<unsigned long>(stat.cbInQue), static_cast<unsigned long>(d->rx_queue_size),
-        port->status);
+        static_cast<unsigned long>(stat.cbInQue + d->ahead.held()),
+        static_cast<unsigned long>(d->rx_queue_size), port->status);
     print(context, line);
     std::snprintf(line, sizeof line, "line errors: break %d framing %d overrun %d parity %d",
                   (d->line_errors & CE_BREAK) != 0, (d->line_errors & CE_FRAME) != 0,
@@ -351,6 +350,9 @@ int win_clear_line_status(PortRecord* port) {
 // open; the default 15.6 ms would stretch every short wait).
 void win_wait_input(PortRecord* port, std::uint32_t max_ms) {
     Win32PortData* d = data_of(port);
+    if (d->ahead.held() > 0) {
+        return;
+    }
     const std::uint32_t start = tick_ms();
     for (;;) {
         COMSTAT stat{};

@@ -1,5 +1,6 @@
-// The watcher (THlidac): the request file taken on the main thread once it
-// has settled, the re-test, suspend, terminate and stop.
+// The watcher (THlidac): the request file taken on the main thread once its
+// writer is done (or, where that cannot be known, once it has settled), the
+// re-test, suspend, terminate and stop.
 #include "engine/HandOver.h"
 #include "engine/Zmena.h"
 #include "platform/Clock.h"
@@ -12,8 +13,10 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 using namespace kelmora;
 using kelmora::testing::TempDir;
@@ -44,7 +47,10 @@ struct WatcherFixture : ::testing::Test {
     std::thread::id mainThread = std::this_thread::get_id();
     std::atomic<bool> ranOnMainThread{true};
 
-    std::unique_ptr<THlidac> Start(WatcherTiming timing = {2, 0}) {
+    // Quick looks and re-tests, a heartbeat of 2 ms.
+    static constexpr WatcherTiming kQuick{20, 0, 200, 2};
+
+    THlidac& Start(WatcherTiming timing = kQuick) {
         WatcherWork work;
         work.processRequestFile = [this](const std::string& path) {
             ranOnMainThread = ranOnMainThread && std::this_thread::get_id() == mainThread;
@@ -52,29 +58,47 @@ struct WatcherFixture : ::testing::Test {
             ++processed;
         };
         work.retestTerminals = [this] { ++retests; };
-        auto watcher = std::make_unique<THlidac>(dir.file("request.cfg"), flags, handOver,
-                                                 std::move(work), timing);
-        watcher->Resume();
-        return watcher;
+        return StartWith(std::move(work), timing);
     }
+    THlidac& StartWith(WatcherWork work, WatcherTiming timing) {
+        TearDown();
+        watcher = std::make_unique<THlidac>(dir.file("request.cfg"), flags, handOver,
+                                            std::move(work), timing);
+        watcher->Resume();
+        return *watcher;
+    }
+    // As the engine's shutdown does: a hand-over the watcher still waits for
+    // is dropped, or it would wait for ever.
+    void TearDown() override {
+        if (watcher) {
+            watcher->Terminate();
+            while (watcher->ExitCode() == kStillActive) {
+                handOver.DropPending();
+                sleep_ms(1);
+            }
+            watcher.reset();
+        }
+    }
+
+    std::unique_ptr<THlidac> watcher;
 };
 
 } // namespace
 
 TEST_F(WatcherFixture, TakesTheRequestFileOnTheMainThreadAndRetestsLater) {
-    auto watcher = Start();
+    Start();
     ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
     ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
     EXPECT_TRUE(ranOnMainThread);
-    // The re-test comes on the first idle tick after 100 ticks.
+    // The re-test comes when its time is up and no look is due.
     ASSERT_TRUE(PumpUntil(handOver, [&] { return retests >= 1; }));
     EXPECT_EQ(processed, 1);
-    EXPECT_GT(flags.WatchdogTicks, 100);
+    EXPECT_GT(flags.WatchdogTicks, 0);
 }
 
 TEST_F(WatcherFixture, ManualRunHoldsBothChecksOff) {
     flags.ManualRun = true;
-    auto watcher = Start();
+    Start();
     ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
     // Well past a poll and a re-test, nothing was handed over.
     ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatchdogTicks > 150; }));
@@ -98,8 +122,10 @@ TEST_F(WatcherFixture, AFileIsTakenOnceUnchangedForTheSettleTimeWhateverItsStamp
             ++processed;
         };
         work.retestTerminals = [] {};
-        THlidac watcher(dir.file("request.cfg"), flags, handOver, std::move(work), {2, 400});
-        watcher.Resume();
+        // A directory mounted from another machine: nobody can say whether
+        // the file is still open for writing.
+        work.writersOf = [](const std::string&) { return Writers::Unknown; };
+        StartWith(std::move(work), {20, 400, 100000, 2});
         const auto stampFile = [&] {
             std::filesystem::last_write_time(std::filesystem::path(dir.file("request.cfg")),
                                              std::filesystem::file_time_type::clock::now() +
@@ -119,29 +145,30 @@ TEST_F(WatcherFixture, AFileIsTakenOnceUnchangedForTheSettleTimeWhateverItsStamp
         ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
         EXPECT_GE(elapsed_ms(lastChange), 390u);
         EXPECT_EQ(taken, content);
+        TearDown(); // before what its work refers to goes
     }
 }
 
 TEST_F(WatcherFixture, SuspendHoldsTheLoopAndTerminateEndsIt) {
-    auto watcher = Start();
+    THlidac& watcher = Start();
     ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatcherRunning.load(); }));
-    watcher->Suspend();
+    watcher.Suspend();
     sleep_ms(20);
     const int ticks = flags.WatchdogTicks;
     sleep_ms(50);
     EXPECT_LE(flags.WatchdogTicks, ticks + 1); // at most the tick already under way
-    EXPECT_EQ(watcher->ExitCode(), kStillActive);
-    watcher->Terminate(); // also wakes a suspended watcher
-    watcher->Join();
-    EXPECT_EQ(watcher->ExitCode(), 0);
+    EXPECT_EQ(watcher.ExitCode(), kStillActive);
+    watcher.Terminate(); // also wakes a suspended watcher
+    watcher.Join();
+    EXPECT_EQ(watcher.ExitCode(), 0);
     EXPECT_FALSE(flags.WatcherRunning);
 }
 
 TEST_F(WatcherFixture, StoppingEndsTheLoopAtTheNextTick) {
-    auto watcher = Start();
+    THlidac& watcher = Start();
     ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatcherRunning.load(); }));
     flags.Stopping = true;
-    ASSERT_TRUE(PumpUntil(handOver, [&] { return watcher->ExitCode() == 0; }));
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return watcher.ExitCode() == 0; }));
     EXPECT_FALSE(flags.WatcherRunning);
 }
 
@@ -155,9 +182,62 @@ TEST_F(WatcherFixture, AnErrorInAHandOverAbandonsOnlyThatTick) {
         remove_file(dir.file("request.cfg"));
     };
     work.retestTerminals = [] {};
-    THlidac watcher(dir.file("request.cfg"), flags, handOver, std::move(work), {2, 0});
-    watcher.Resume();
+    StartWith(std::move(work), kQuick);
     ASSERT_TRUE(write_file(dir.file("request.cfg"), "S\r\n"));
     ASSERT_TRUE(PumpUntil(handOver, [&] { return calls == 2; }));
     EXPECT_FALSE(file_exists(dir.file("request.cfg")));
+}
+
+TEST_F(WatcherFixture, AFileIsTakenOnlyOnceItsWriterHasClosedIt) {
+    std::string taken;
+    std::atomic<int> looks{0};
+    WatcherWork work;
+    work.processRequestFile = [&](const std::string& path) {
+        taken = read_file(path).value_or("?");
+        remove_file(path);
+        ++processed;
+    };
+    work.retestTerminals = [] {};
+    work.writersOf = [&](const std::string& path) {
+        ++looks;
+        return file_writers(path);
+    };
+    StartWith(std::move(work), {100, 0, 100000, 2});
+    // A host that stops in the middle of a line, its file open, as a slow
+    // copy over the network does.
+    const std::string first = "TERM1\r\nXQ0001123456780";
+    const std::string rest = "111222333\r\nS\r\n";
+    {
+        std::ofstream out(dir.file("request.cfg"), std::ios::binary);
+        out << first << std::flush;
+        ASSERT_FALSE(PumpUntilOrAfter(700, [&] { return processed > 0; }))
+            << "taken while its writer had it open";
+        // Resting meanwhile: a look now and then, never a spin.
+        EXPECT_LE(looks, 10);
+        out << rest;
+    }
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return processed == 1; }));
+    EXPECT_EQ(taken, first + rest);
+    sleep_ms(50);
+    EXPECT_EQ(processed, 1);
+}
+
+TEST_F(WatcherFixture, TheFileSystemsNoticeBringsTheFileWithoutWaitingForALook) {
+    std::vector<std::string> taken;
+    WatcherWork work;
+    work.processRequestFile = [&](const std::string& path) {
+        taken.push_back(read_file(path).value_or("?"));
+        remove_file(path);
+    };
+    work.retestTerminals = [] {};
+    // A look a minute apart: only the notice can bring the files in time.
+    StartWith(std::move(work), {60000, 0, 600000, 2});
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatcherRunning.load(); }));
+    sleep_ms(50); // the first look, at the start, has found nothing
+    ASSERT_TRUE(write_file(dir.file("request.cfg"), "N1\r\n")); // written and closed
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return taken.size() == 1; }));
+    ASSERT_TRUE(write_file(dir.file("request.part"), "N2\r\n"));
+    ASSERT_TRUE(rename_over(dir.file("request.part"), dir.file("request.cfg"))); // renamed in
+    ASSERT_TRUE(PumpUntil(handOver, [&] { return taken.size() == 2; }));
+    EXPECT_EQ(taken, (std::vector<std::string>{"N1\r\n", "N2\r\n"}));
 }
