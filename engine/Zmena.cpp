@@ -110,20 +110,22 @@ bool THlidac::RequestFileReady(std::uint32_t now) {
         observed_.reset();
         return false;
     }
+    std::uint32_t unchangedMs = 0;
     switch (work_.writersOf(requestPath_)) {
     case Writers::None:
-        observed_.reset();
-        return true;
+        // Closed; a script that writes a line at a time opens it again at once.
+        unchangedMs = timing_.quietMs;
+        break;
     case Writers::Some:
         // Its writer's close wakes the watcher (or the next look finds it).
         observed_.reset();
         return false;
     case Writers::Unknown:
+        // Nobody can say whether it is still being written.
+        unchangedMs = timing_.settleMs;
         break;
     }
-    // Nobody can say whether it is still being written: it must have stayed
-    // the same for the settle time.
-    if (timing_.settleMs == 0) {
+    if (unchangedMs == 0) {
         return true;
     }
     const auto stamp = file_stamp(requestPath_);
@@ -131,11 +133,11 @@ bool THlidac::RequestFileReady(std::uint32_t now) {
         observed_.reset();
         return false;
     }
-    if (!observed_ || observed_->stamp != *stamp) {
-        observed_ = Observation{*stamp, now};
+    if (!observed_ || observed_->stamp != *stamp || observed_->unchangedMs != unchangedMs) {
+        observed_ = Observation{*stamp, now, unchangedMs};
         return false;
     }
-    return elapsed_ms(observed_->since) >= timing_.settleMs;
+    return elapsed_ms(observed_->since) >= unchangedMs;
 }
 
 std::uint32_t THlidac::NextDue(std::uint32_t now) const {
@@ -144,7 +146,7 @@ std::uint32_t THlidac::NextDue(std::uint32_t now) const {
     }
     std::uint32_t wait = std::min(Until(nextLook_, now), Until(nextRetest_, now));
     if (observed_) {
-        wait = std::min(wait, Until(observed_->since + timing_.settleMs, now));
+        wait = std::min(wait, Until(observed_->since + observed_->unchangedMs, now));
     }
     // The heartbeat goes on at least once a look.
     return std::min(wait, timing_.lookMs);
@@ -164,7 +166,7 @@ void THlidac::Execute() {
             break;
         }
         try {
-            const bool settleDue = observed_ && Due(observed_->since + timing_.settleMs, now);
+            const bool settleDue = observed_ && Due(observed_->since + observed_->unchangedMs, now);
             if (!flags_.ManualRun && (lookPending_ || Due(nextLook_, now) || settleDue)) {
                 lookPending_ = false;
                 nextLook_ = now + timing_.lookMs;

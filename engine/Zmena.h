@@ -7,12 +7,14 @@
 // file was written and closed, renamed into place or created (DirectoryWatch)
 // wakes it at once; a look every `lookMs` is the safety net where no notice
 // comes. A request file is handed over only once no program has it open for
-// writing (file_writers): a host that pauses in the middle of a line, or a
-// copy over a slow network, is never cut off. Where the platform cannot tell
-// (a directory mounted from another machine), the file must have stayed the
-// same (size, stamp, identity) across two looks at least `settleMs` apart,
-// whatever its stamp says; a file first seen, or seen changed, is looked at
-// again as soon as that time is up.
+// writing (file_writers), so a host that pauses in the middle of a line, or a
+// copy over a slow network, is never cut off, and once it has then stayed the
+// same (size, stamp, identity) for `quietMs`, as a script that writes a line
+// at a time closes the file between its lines. Where the platform cannot tell
+// whether it is open (a directory mounted from another machine), it must have
+// stayed the same for `settleMs`. Only a change between two looks counts,
+// never the stamp against the clock; a file first seen, or seen changed, is
+// looked at again as soon as its time is up.
 //
 // The heartbeat WatchdogTicks counts `tickMs` units of the watcher's own time
 // (not of a job it waits for, nor while it is suspended), so the watchdog's
@@ -59,6 +61,7 @@ struct WatcherWork {
 struct WatcherTiming {
     std::uint32_t lookMs = 1100;    // a look for the request file without a notice
     std::uint32_t settleMs = 250;   // unchanged this long, where writers cannot be known
+    std::uint32_t quietMs = 100;    // unchanged this long after its writer closed it
     std::uint32_t retestMs = 10100; // the terminals' re-test
     std::uint32_t tickMs = 100;     // the heartbeat's unit
 };
@@ -109,6 +112,7 @@ private:
     struct Observation {
         FileStamp stamp;
         std::uint32_t since = 0;
+        std::uint32_t unchangedMs = 0; // what it must stay unchanged for
     };
     std::optional<Observation> observed_;
 

@@ -18,9 +18,12 @@
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 using namespace kelmora;
 using namespace kelmora::testing;
@@ -106,10 +109,11 @@ TEST_F(EngineRun, NoRequestFileIsTakenDuringAnOperatorsJob) {
     EXPECT_EQ(far.Frames()[2][3], '1');
 }
 
-TEST_F(EngineRun, AFileStillBeingWrittenIsNotCut) {
-    // A second of settling: the writer's pauses must stay shorter than it,
-    // also on a machine too busy to wake the writer on time.
-    StartEngine({100, 1000});
+TEST_F(EngineRun, AFileWrittenALineAtATimeIsNotCut) {
+    // A script's writer closes the file between its lines. A second of quiet
+    // after each close: the writer's pauses must stay shorter than it, also on
+    // a machine too busy to wake the writer on time.
+    StartEngine({.lookMs = 100, .quietMs = 1000});
     std::vector<Reply> acks(20, Reply{kAckByte});
     far.Script(acks);
     std::thread writer([&] {
@@ -213,4 +217,107 @@ TEST_F(EngineRun, AStopCutsADownloadShortAndIsToldAtOnce) {
     EXPECT_LT(replied, block.size()) << "the stop waited for the whole answer";
     EXPECT_EQ(read_file(dir.file("binarni.bin")).value_or("missing").size(), 0u);
     EXPECT_FALSE(file_exists(Request() + ".job"));
+}
+
+namespace {
+
+// Writes `content` through one open file as a host does, stopping for
+// `pauseMs` after each of `pieces` (cut anywhere, in the middle of a line
+// too); as user `uid` when it is not -1, in a process of its own.
+void WriteSlowly(const std::string& path, const std::string& content, std::size_t pieces,
+                 std::uint32_t pauseMs, int uid = -1) {
+    const auto write = [&] {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        const std::size_t size = (content.size() + pieces - 1) / pieces;
+        bool ok = true;
+        for (std::size_t at = 0; at < content.size() && ok; at += size) {
+            if (at > 0) {
+                sleep_ms(pauseMs);
+            }
+            const std::string piece = content.substr(at, size);
+            ok = ::write(fd, piece.data(), piece.size()) == static_cast<ssize_t>(piece.size());
+        }
+        return close(fd) == 0 && ok;
+    };
+    if (uid < 0) {
+        ASSERT_TRUE(write());
+        return;
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(setgid(static_cast<gid_t>(uid)) == 0 && setuid(static_cast<uid_t>(uid)) == 0 &&
+                      write()
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other user could not write";
+}
+
+} // namespace
+
+// However the host writes its request, the job runs once, from the whole file.
+TEST_F(EngineRun, ARequestIsTakenWholeHoweverItsWriterPauses) {
+    constexpr int kNobody = 65534;
+    std::string job = "TERM1\r\n";
+    for (int i = 0; i < 30; ++i) {
+        job += "N" + std::string(90, static_cast<char>('a' + i % 26)) + "\r\n"; // 3 KiB
+    }
+    struct Case {
+        const char* name;
+        std::size_t pieces;
+        std::uint32_t pauseMs;
+        int uid;
+        bool renamed;
+    };
+    const Case cases[] = {
+        {"a writer that stops for a second in the middle of a line", 2, 1000, -1, false},
+        {"a writer that stops for three seconds", 2, 3000, -1, false},
+        {"a copy in 1 KiB pieces, half a second apart", 3, 500, -1, false},
+        {"a writer of another user", 2, 1000, kNobody, false},
+        {"written under another name and renamed", 3, 500, -1, true},
+    };
+    if (getuid() != 0) {
+        GTEST_SKIP() << "another user's writer needs root";
+    }
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        remove_file(dir.file("rexcom.sta"));
+        far.Script(std::vector<Reply>(40, Reply{kAckByte})); // a re-test's probe too
+        const std::size_t before = far.Frames().size();
+        const std::string target = c.renamed ? Request() + ".part" : Request();
+        std::thread writer([&] { WriteSlowly(target, job, c.pieces, c.pauseMs, c.uid); });
+        const auto answered = [&] {
+            return Status() == "30,0\r\n" && !file_exists(Request() + ".job");
+        };
+        if (c.renamed) {
+            writer.join();
+            ASSERT_TRUE(rename_over(target, Request()));
+        }
+        // The shell's loop turns while the writer writes: a file taken too
+        // early would send a cut line and lose the rest.
+        const bool done = Pump(answered);
+        if (writer.joinable()) {
+            writer.join();
+        }
+        ASSERT_TRUE(done) << Status().value_or("no status");
+        std::vector<Bytes> sent;
+        for (std::size_t i = before; i < far.Frames().size(); ++i) {
+            if (far.Frames()[i][2] == 'N') {
+                sent.push_back(far.Frames()[i]);
+            }
+        }
+        ASSERT_EQ(sent.size(), 30u);
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            EXPECT_EQ(sent[i].size(), 94u) << "line " << i + 1;
+            EXPECT_EQ(sent[i][3], 'a' + i % 26) << "line " << i + 1;
+        }
+        EXPECT_FALSE(file_exists(Request()));
+    }
 }

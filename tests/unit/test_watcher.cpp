@@ -48,7 +48,8 @@ struct WatcherFixture : ::testing::Test {
     std::atomic<bool> ranOnMainThread{true};
 
     // Quick looks and re-tests, a heartbeat of 2 ms.
-    static constexpr WatcherTiming kQuick{20, 0, 200, 2};
+    static constexpr WatcherTiming kQuick{
+        .lookMs = 20, .settleMs = 0, .quietMs = 0, .retestMs = 200, .tickMs = 2};
 
     THlidac& Start(WatcherTiming timing = kQuick) {
         WatcherWork work;
@@ -125,7 +126,8 @@ TEST_F(WatcherFixture, AFileIsTakenOnceUnchangedForTheSettleTimeWhateverItsStamp
         // A directory mounted from another machine: nobody can say whether
         // the file is still open for writing.
         work.writersOf = [](const std::string&) { return Writers::Unknown; };
-        StartWith(std::move(work), {20, 400, 100000, 2});
+        StartWith(std::move(work),
+                  {.lookMs = 20, .settleMs = 400, .retestMs = 100000, .tickMs = 2});
         const auto stampFile = [&] {
             std::filesystem::last_write_time(std::filesystem::path(dir.file("request.cfg")),
                                              std::filesystem::file_time_type::clock::now() +
@@ -202,7 +204,7 @@ TEST_F(WatcherFixture, AFileIsTakenOnlyOnceItsWriterHasClosedIt) {
         ++looks;
         return file_writers(path);
     };
-    StartWith(std::move(work), {100, 0, 100000, 2});
+    StartWith(std::move(work), {.lookMs = 100, .quietMs = 0, .retestMs = 100000, .tickMs = 2});
     // A host that stops in the middle of a line, its file open, as a slow
     // copy over the network does.
     const std::string first = "TERM1\r\nXQ0001123456780";
@@ -231,7 +233,7 @@ TEST_F(WatcherFixture, TheFileSystemsNoticeBringsTheFileWithoutWaitingForALook) 
     };
     work.retestTerminals = [] {};
     // A look a minute apart: only the notice can bring the files in time.
-    StartWith(std::move(work), {60000, 0, 600000, 2});
+    StartWith(std::move(work), {.lookMs = 60000, .retestMs = 600000, .tickMs = 2});
     ASSERT_TRUE(PumpUntil(handOver, [&] { return flags.WatcherRunning.load(); }));
     sleep_ms(50); // the first look, at the start, has found nothing
     ASSERT_TRUE(write_file(dir.file("request.cfg"), "N1\r\n")); // written and closed
