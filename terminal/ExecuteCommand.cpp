@@ -91,20 +91,24 @@ bool WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
 
 // The event log's line for a block that holds something that is no record
 // (`record` counts from 0).
+constexpr std::string_view kRecord = ", záznam "_cp;
+constexpr std::string_view kWithoutS = " nezačíná písmenem S"_cp;
+constexpr std::string_view kWithoutPersonLetter = " nezačíná písmenem R, Z, q ani r"_cp;
+constexpr std::string_view kUnknownAnswer = "Neznámá odpověď terminálu: "_cp;
+
 std::string NotRecordsMessage(std::span<const std::uint8_t> block, std::size_t record) {
     const std::string bytes = std::to_string(block.size()) + " byte";
-    const std::string which = std::string(", záznam "_cp) + std::to_string(record + 1);
+    const std::string which = std::string(kRecord) + std::to_string(record + 1);
     switch (block[0]) {
     case 'S':
-        return "S chybne nacteno: " + bytes + which + std::string(" nezačíná písmenem S"_cp);
+        return "S chybne nacteno: " + bytes + which + std::string(kWithoutS);
     case 'R':
     case 'Z':
     case 'q':
     case 'r':
-        return "R,Z chybne nacteno: " + bytes + which +
-               std::string(" nezačíná písmenem R, Z, q ani r"_cp);
+        return "R,Z chybne nacteno: " + bytes + which + std::string(kWithoutPersonLetter);
     default:
-        return std::string("Neznámá odpověď terminálu: "_cp) + bytes;
+        return std::string(kUnknownAnswer) + bytes;
     }
 }
 
