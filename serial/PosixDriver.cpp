@@ -9,8 +9,13 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/major.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -22,6 +27,7 @@ namespace {
 
 struct PosixPortData {
     int fd = -1;
+    bool marked = false; // TIOCEXCL set by this open
     termios settings{};
     std::uint32_t rx_queue_size = kPortQueueSize;
     std::uint32_t tx_queue_size = kPortQueueSize;
@@ -380,7 +386,9 @@ int posix_close(PortRecord* port) {
         // With the direction turned to receive nothing queued can reach a
         // terminal any more; dropping it spares the kernel's wait for it.
         tcflush(d->fd, TCOFLUSH);
-        ioctl(d->fd, TIOCNXCL);
+        if (d->marked) {
+            ioctl(d->fd, TIOCNXCL);
+        }
         if (::close(d->fd) != 0 && errno != EINTR) {
             result = map_system_error();
         }
@@ -417,12 +425,35 @@ void install_slots(PortRecord* port) {
     port->wait_input = posix_wait_input;
 }
 
-// Opens the device for exclusive use: TIOCEXCL keeps other programs out,
-// flock also keeps out a second open by root (which TIOCEXCL lets through) or
-// by this same process. A device another program has made exclusive (without
-// flock) is refused too: root's open goes through TIOCEXCL, and two programs
-// on one line steal each other's bytes. The descriptor, or a code.
-int open_device(const std::string& path, int& fd) {
+// Whether the device is the far end of a pseudo-terminal (a socat or ser2net
+// bridge, the simulator). Its exclusive mark belongs to the terminal pair,
+// which the other side keeps alive: it outlives this process, and a restart
+// (of any user but root) could never open the line again.
+bool is_pseudo_terminal(int fd) {
+#ifdef __linux__
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const unsigned m = major(st.st_rdev);
+    return m == PTY_SLAVE_MAJOR ||
+           (m >= UNIX98_PTY_SLAVE_MAJOR && m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT);
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+// Opens the device for exclusive use. flock is the lock: it keeps out a
+// second open by root and by this same process, and it dies with its holder
+// however the holder ends (kill -9, an abort), so a restart finds the line
+// free. TIOCEXCL beside it keeps out programs that do not ask for the lock;
+// the kernel drops that mark with the device's last close, except on a
+// pseudo-terminal, which is therefore not marked. A device another program
+// has marked (without flock) is refused too: root's open goes through
+// TIOCEXCL, and two programs on one line steal each other's bytes. The
+// descriptor, or a code.
+int open_device(const std::string& path, int& fd, bool& marked) {
     fd = ::open(system_path(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return map_system_error();
@@ -441,7 +472,7 @@ int open_device(const std::string& path, int& fd) {
         ::close(fd);
         return error == EWOULDBLOCK ? SP_ERR_IN_USE : map_errno(error);
     }
-    ioctl(fd, TIOCEXCL);
+    marked = !is_pseudo_terminal(fd) && ioctl(fd, TIOCEXCL) == 0;
     return SP_OK;
 }
 
@@ -468,7 +499,7 @@ PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, i
         port->status = SP_ERR_BAD_PORT;
         return port;
     }
-    const int opened = open_device(path, d->fd);
+    const int opened = open_device(path, d->fd, d->marked);
     if (opened != SP_OK) {
         delete d;
         port->status = opened;

@@ -29,7 +29,9 @@
 #include "support/TempDir.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -198,6 +200,35 @@ TEST_F(SerialDriver, HeldPortGivesInUseUntilItsHolderCloses) {
     holder->close(holder);
     PortRecord* third = open();
     EXPECT_EQ(third->status, SP_OK);
+}
+
+TEST_F(SerialDriver, ALineHeldByALiveProgramIsRefusedAndOneWhoseHolderWasKilledOpens) {
+    // The holder is another process, killed the way a watchdog abort or
+    // kill -9 ends a program: nothing of its own runs at its end.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        PortRecord* held = open();
+        const char state = held->status == SP_OK ? 'y' : 'n';
+        (void)!write(ready[1], &state, 1);
+        for (;;) {
+            pause();
+        }
+    }
+    char state = 0;
+    ASSERT_EQ(read(ready[0], &state, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(state, 'y');
+    PortRecord* refused = open();
+    EXPECT_EQ(refused->status, SP_ERR_IN_USE) << "a live holder keeps the line";
+    refused->close(refused);
+    kill(holder, SIGKILL);
+    ASSERT_EQ(waitpid(holder, nullptr, 0), holder);
+    PortRecord* port = open();
+    EXPECT_EQ(port->status, SP_OK) << "the line outlives its killed holder's claim";
 }
 #else
 // Windows refuses a second open of a held port with access denied; Wine lets
