@@ -2,6 +2,7 @@
 #include "Version.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Path.h"
+#include "platform/ProcessSetup.h"
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramLocations.h"
 #include "shell/ProgramOptions.h"
@@ -21,6 +22,7 @@
 
 int main(int argc, char** argv) {
     using namespace kelmora;
+    prepare_process();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedOptions parsed = ParseProgramOptions(arguments);
 #ifdef KELMORA_WITH_WIN32_WINDOW

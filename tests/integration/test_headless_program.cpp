@@ -16,6 +16,7 @@
 #include "support/TestIni.h"
 #include "support/WaitUntil.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -150,6 +151,40 @@ TEST_F(Headless, AStopDuringAJobEndsItAfterTheCurrentCommand) {
     EXPECT_EQ(log[log.size() - 3], std::string("Úloha nedokončena: program končí"_cp));
     EXPECT_EQ(log[log.size() - 2], "-1,-1");
     EXPECT_EQ(log.back(), "Stop programu");
+}
+
+TEST_F(Headless, StartedWithoutStandardStreamsItKeepsItsLineForTheFrames) {
+    // A port opened as descriptor 2 would carry every console message.
+    ChildProcess kelmora(KELMORA_PROGRAM, {"--headless", "--config", dir.file("kelmora.ini")},
+                         dir.str(), {"XDG_RUNTIME_DIR=" + dir.str()}, "");
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    for (const int fd : {0, 1, 2}) {
+        EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(kelmora.Pid()) + "/fd/" +
+                                                std::to_string(fd)),
+                  "/dev/null")
+            << fd;
+    }
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    EXPECT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+    kelmora.Signal(SIGTERM);
+    EXPECT_EQ(kelmora.Wait(10000), 0);
+}
+
+TEST_F(Headless, AConsoleThatWentAwayOrAHangUpNeverEndsItInTheMiddleOfAJob) {
+    // Standard error is a pipe whose reader goes away, as with `| head -1`;
+    // then the terminal it was started from hangs up.
+    const std::string pipe = dir.file("console");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    auto kelmora = Start("console");
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    ::close(reader);
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+    kelmora->Signal(SIGHUP);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+    EXPECT_EQ(Log().back(), "Stop programu");
 }
 
 TEST_F(Headless, RequestFilesThatCannotBeTakenAreSetAsideAndServiceGoesOn) {
