@@ -36,7 +36,7 @@ void EventLog::LogEvent(std::string_view message) const {
 }
 
 std::optional<std::string> EventLog::Read() const {
-    return read_file(path_);
+    return read_file(path_, Links::Refuse);
 }
 
 bool EventLog::Clear() const {

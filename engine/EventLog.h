@@ -1,6 +1,9 @@
 // The event log "errorlog.txt" in the start directory: one timestamped line
-// per event, appended, never rotated. Opened and closed for every event, so
-// the file on disk is complete after each call.
+// per event, appended, never rotated by the program (the Debian package's
+// logrotate rule does it). Opened and closed for every event, so the file on
+// disk is complete after each call, and a file moved away meanwhile is
+// simply started again. A symbolic link under its name is neither written
+// through, nor cut, nor read: the log's directory may be writable by others.
 #pragma once
 
 #include "platform/LocalTime.h"

@@ -1,11 +1,13 @@
 // The event log "errorlog.txt": the line format, appending, clearing, a log
-// that cannot be written.
+// that cannot be written, a link planted under its name.
 #include "engine/EventLog.h"
 #include "platform/Files.h"
 #include "support/FixedLog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace kelmora;
 using kelmora::testing::FixedLog;
@@ -42,3 +44,17 @@ TEST(EventLog, UnwritableLogDropsTheEventSilently) {
     EXPECT_FALSE(log.Read());
     EXPECT_FALSE(log.Clear());
 }
+
+#ifndef _WIN32
+TEST(EventLog, ALinkPlantedUnderItsNameIsNeitherWrittenThroughNorCutNorRead) {
+    TempDir dir;
+    const std::string target = dir.file("only-the-program-may-write.txt");
+    ASSERT_TRUE(write_file(target, "precious\r\n"));
+    std::filesystem::create_symlink(target, dir.file("errorlog.txt"));
+    const EventLog log = FixedLog(dir);
+    log.LogEvent("Start programu");
+    EXPECT_FALSE(log.Clear());
+    EXPECT_FALSE(log.Read());
+    EXPECT_EQ(read_file(target), "precious\r\n");
+}
+#endif
