@@ -123,6 +123,9 @@ void CommandRunner::SetAside(const std::string& path, FileProblem problem) {
     case FileProblem::NotRegular:
         reason = "není to obyčejný soubor"_cp;
         break;
+    case FileProblem::Link:
+        reason = "je to symbolický odkaz"_cp;
+        break;
     case FileProblem::TooLarge:
         reason = std::string("větší než "_cp) + std::to_string(kMaxCommandFileBytes) +
                  std::string(" bajtů nebo "_cp) + std::to_string(kMaxCommandFileLines) +
@@ -148,7 +151,9 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
-    TextFile file = read_text_file(path);
+    // Another member of the data path's group may have put a link here to a
+    // file only this program may read: never followed.
+    TextFile file = read_text_file(path, kMaxCommandFileBytes, kMaxCommandFileLines, Links::Refuse);
     if (file.problem == FileProblem::Missing || file.problem == FileProblem::Busy) {
         return; // gone meanwhile, or its writer still holds it: the next poll
     }

@@ -22,8 +22,8 @@
 // its record commands may already have reached the terminal.
 //
 // A request file that cannot be taken (a FIFO, a directory or a device under
-// its name, more than kMaxCommandFileBytes or kMaxCommandFileLines,
-// unreadable) is logged once,
+// its name, a symbolic link, more than kMaxCommandFileBytes or
+// kMaxCommandFileLines, unreadable) is logged once,
 // renamed aside (kBadRequestSuffix added, replacing an older one) and
 // reported; the next request is served as usual.
 #pragma once

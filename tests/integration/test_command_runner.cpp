@@ -317,6 +317,8 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
     Open();
     const std::string request = dir.file("request.cfg");
     const std::string bad = request + ".bad";
+    const std::string secret = dir.file("secret.txt");
+    ASSERT_TRUE(write_file(secret, "TERM1\r\nsecret\r\n"));
     struct Case {
         const char* name;
         std::function<void()> make;
@@ -325,6 +327,10 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
         {"a FIFO", [&] { ASSERT_EQ(mkfifo(request.c_str(), 0600), 0); }},
         {"a link to an endless device",
          [&] { ASSERT_EQ(symlink("/dev/zero", request.c_str()), 0); }},
+        // Planted by another member of the data path's group: the file's
+        // first line must reach neither the log nor the terminal.
+        {"a link to a file only the program may read",
+         [&] { ASSERT_EQ(symlink(secret.c_str(), request.c_str()), 0); }},
         {"more line breaks than a request can hold",
          [&] { ASSERT_TRUE(write_file(request, std::string(kMaxCommandFileLines + 1, '\n'))); }},
         {"more bytes than a request can hold",
@@ -345,6 +351,8 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
             << messages[logged];
         EXPECT_NE(messages[logged].find(bad), std::string::npos);
     }
+    EXPECT_EQ(log.Read()->find("secret"), std::string::npos);
+    EXPECT_EQ(read_file(secret), "TERM1\r\nsecret\r\n");
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_TRUE(FramesSinceOpen().empty());
     far.Script({{kAckByte}});
