@@ -5,6 +5,7 @@
 #include "engine/SharedFlags.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "serial/OpenFailure.h"
 
 #include <algorithm>
 #include <string>
@@ -95,6 +96,9 @@ void Terminals::OpenTerminals() {
         portDown_[com] = !open;
         log_.LogEvent("COM" + std::to_string(com + 1) + " " +
                       std::string(open ? "otevřen"_cp : "neotevřen"_cp));
+        if (!open) {
+            LogWhyNotOpen(com);
+        }
         anyOpen = anyOpen || open;
     }
     const auto memory = static_cast<std::size_t>(
@@ -148,7 +152,19 @@ void Terminals::ReopenFailedPorts() {
         if (port->Open(com, config_.BaudRate)) {
             log_.LogEvent("COM" + std::to_string(com + 1) + " " + std::string("otevřen"_cp));
             portDown_[com] = false;
+            whyClosed_[com].clear();
+        } else {
+            LogWhyNotOpen(com);
         }
+    }
+}
+
+void Terminals::LogWhyNotOpen(int comIndex) {
+    const TSer_Port& port = *PortTable[comIndex];
+    const std::string why = DescribeOpenFailure(comIndex, port.OpenCode, port.OpenError);
+    if (why != whyClosed_[comIndex]) {
+        whyClosed_[comIndex] = why;
+        log_.LogEvent("COM" + std::to_string(comIndex + 1) + ": " + why);
     }
 }
 
