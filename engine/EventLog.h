@@ -22,12 +22,18 @@ std::string CaptureStartDirectory();
 class EventLog {
 public:
     using Clock = std::function<LocalTime()>;
+    // Hears every event's message (Windows-1250, without the time stamp):
+    // the headless program passes them on to standard error, the journal of
+    // a service.
+    using Listener = std::function<void(std::string_view message)>;
 
-    explicit EventLog(const std::string& startDirectory, Clock clock = local_time_now);
+    explicit EventLog(const std::string& startDirectory, Clock clock = local_time_now,
+                      Listener listener = {});
 
     // Appends "dd/mm/yyyy hh:mm:ss - message" and CR LF. A line break inside
     // the message becomes CR LF too. A log that cannot be opened drops the
-    // event silently: the log is itself the reporting channel.
+    // event silently: the log is itself the reporting channel. The listener
+    // hears the event either way.
     void LogEvent(std::string_view message) const;
 
     const std::string& Path() const { return path_; }
@@ -43,6 +49,7 @@ public:
 private:
     std::string path_;
     Clock clock_;
+    Listener listener_;
 };
 
 } // namespace kelmora

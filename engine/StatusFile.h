@@ -14,6 +14,10 @@ class EventLog;
 // "a,b" without a line end: the log's and the status panel's form.
 std::string FormatStatusPair(int a, int b);
 
+// Whether an event log message is a status pair in that form (ReportStatus
+// logs each pair as a message of its own).
+bool IsStatusPair(std::string_view message);
+
 // Replaces the whole file through a temporary file, so the host never reads
 // half of it. False when it cannot be written.
 bool WriteStatusFile(std::string_view dataPath, int a, int b);

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace kelmora;
 using kelmora::testing::FixedLog;
@@ -37,12 +39,16 @@ TEST(EventLog, AppendsOneLinePerEventAndClearLeavesAnEmptyFile) {
     EXPECT_EQ(log.Read(), "07/03/2013 09:05:03 - Stop programu\r\n");
 }
 
-TEST(EventLog, UnwritableLogDropsTheEventSilently) {
+TEST(EventLog, UnwritableLogDropsTheEventWhileItsListenerStillHearsIt) {
     TempDir dir;
-    const EventLog log(dir.file("missing"), [] { return kMarch7; });
+    std::vector<std::string> heard;
+    const EventLog log(
+        dir.file("missing"), [] { return kMarch7; },
+        [&](std::string_view message) { heard.emplace_back(message); });
     log.LogEvent("Start programu");
     EXPECT_FALSE(log.Read());
     EXPECT_FALSE(log.Clear());
+    EXPECT_EQ(heard, std::vector<std::string>{"Start programu"});
 }
 
 #ifndef _WIN32
