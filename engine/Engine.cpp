@@ -104,7 +104,14 @@ private:
 
 Engine::Engine(Console& console, EngineOptions options)
     : console_(console), options_(std::move(options)),
-      log_(options_.startDirectory, options_.clock) {
+      log_(options_.startDirectory, options_.clock, [this](std::string_view message) {
+          if (IsStatusPair(message)) {
+              lastStatus_ = message;
+          }
+          if (options_.logListener) {
+              options_.logListener(message);
+          }
+      }) {
     g_idleConsole = &console_;
     set_idle_hook(ProcessShellEvents);
 }
@@ -405,6 +412,10 @@ void Engine::Timer1Timer() {
         watcher_->Suspend();
         watcher_->Resume();
     }
+}
+
+IndicatorState Engine::SlotState(int slot) const {
+    return terminals_ ? terminals_->StateOf(slot) : IndicatorState::PortNotOpen;
 }
 
 void Engine::Timer2Timer() {

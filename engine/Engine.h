@@ -43,6 +43,8 @@ struct EngineOptions {
     PortOpener opener = open_port;
     WatcherTiming watcher{100, files_taken_while_written() ? kRequestSettleMs : 0};
     EventLog::Clock clock = local_time_now;
+    // Hears every event logged (the headless program's standard error).
+    EventLog::Listener logListener;
     // The line trace's file (--trace); wins over the INI's "[Diagnostika]" Trace.
     std::string tracePath;
 };
@@ -131,6 +133,11 @@ public:
     // The data path's mark and directory as last looked at; none before
     // LoadConfiguration and after Shutdown.
     const DataPathGuard* DataPath() const { return dataPath_.get(); }
+    // What a connected slot's indicator shows; PortNotOpen before the
+    // terminals are open.
+    IndicatorState SlotState(int slot) const;
+    // The last status pair reported ("a,b"); empty before the first.
+    const std::string& LastStatus() const { return lastStatus_; }
     const EventLog& Log() const { return log_; }
     SharedFlags& Flags() { return flags_; }
     HandOver& HandOvers() { return handOver_; }
@@ -157,6 +164,7 @@ private:
     std::unique_ptr<CommandRunner> runner_;
     std::unique_ptr<THlidac> watcher_;
     std::unique_ptr<DataPathGuard> dataPath_;
+    std::string lastStatus_;
     bool secondCopy_ = false;
     bool started_ = false; // "Start programu" logged
     int jobDepth_ = 0;

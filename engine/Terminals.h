@@ -66,6 +66,8 @@ public:
     void Release();
 
     bool IsConnected(int slot) const;
+    // What the indicator of a connected slot (0..3) shows as the roles stand.
+    IndicatorState StateOf(int slot) const;
     // The terminal of a slot (0..3); none when the slot is not connected or
     // after Release.
     TTobrin* Terminal(int slot) const;
@@ -74,7 +76,6 @@ public:
 
 private:
     bool PortOpen(int slot) const;
-    IndicatorState StateOf(int slot) const;
     void ReopenFailedPorts();
     void LogWhyNotOpen(int comIndex);
 
