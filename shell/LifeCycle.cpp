@@ -84,6 +84,11 @@ void LifeCycle::WatchdogTick() {
     engine_->Timer1Timer();
 }
 
+void LifeCycle::DisplayTick() {
+    Notify(events_.displayTick, *engine_);
+    engine_->Timer2Timer();
+}
+
 void LifeCycle::Destroy() {
     if (destroyed_) {
         return;

@@ -23,6 +23,8 @@
 //                   then LifeCycleEvents::started
 //   WatchdogTick()  Timer1: LifeCycleEvents::watchdogTick, then the
 //                   engine's watchdog (which resets the watcher's heartbeat)
+//   DisplayTick()   Timer2: LifeCycleEvents::displayTick, then the engine's
+//                   display
 //   Destroy()       LifeCycleEvents::stopping; the watchdog timer off; the
 //                   engine's shutdown ("Stop programu")
 //
@@ -51,6 +53,9 @@ struct LifeCycleEvents {
     // is alive; the watcher's heartbeat since the last tick is still there
     // to be read.
     std::function<void(Engine&)> watchdogTick;
+    // The display timer runs on the main thread (every second), from the
+    // start on: the main loop is alive.
+    std::function<void(Engine&)> displayTick;
     // The shutdown sequence begins.
     std::function<void(Engine&)> stopping;
 };
@@ -85,6 +90,7 @@ public:
     bool Construct();
     void Create();
     void WatchdogTick();
+    void DisplayTick();
     // Once; also run by the destructor of a life cycle that was constructed.
     void Destroy();
 

@@ -459,7 +459,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Timer2Timer() {
-    Guarded([this] { engine_->Timer2Timer(); });
+    Guarded([this] { life_->DisplayTick(); });
 }
 
 // --- the configuration ---
