@@ -36,13 +36,17 @@ std::string Progress(std::size_t i, std::size_t n) {
 // Restores the noted priority on every way out of an attempt.
 class RaisedPriority {
 public:
-    explicit RaisedPriority(int noted) : noted_(noted) { raise_priority(); }
+    explicit RaisedPriority(int noted) : noted_(noted), raised_(raise_priority()) {}
     ~RaisedPriority() { restore_priority(noted_); }
     RaisedPriority(const RaisedPriority&) = delete;
     RaisedPriority& operator=(const RaisedPriority&) = delete;
 
+    // False where the system refused (a service's unit allows no raising).
+    bool Raised() const { return raised_; }
+
 private:
     int noted_;
+    bool raised_;
 };
 
 } // namespace
@@ -281,6 +285,11 @@ bool CommandRunner::RunCommand(std::string_view text) {
         CommandOutcome outcome;
         if (console_.HighPriority()) {
             RaisedPriority raised(noted);
+            if (!raised.Raised() && !priorityRefusalLogged_) {
+                priorityRefusalLogged_ = true;
+                log_.LogEvent("Priorita komunikace HIGH_PRIORITY: systém zvýšení priority "
+                              "nepovolil"_cp);
+            }
             outcome = ExecuteCommand(*t, text);
         } else {
             outcome = ExecuteCommand(*t, text);

@@ -67,7 +67,9 @@ public:
     // a stop (Stopping, or the system's stop request) cut it short.
     bool RunCommandList();
 
-    // One command with its attempts: success or failure.
+    // One command with its attempts: success or failure. With the high
+    // priority on ("Priorita komunikace HIGH_PRIORITY"), each attempt runs at
+    // a raised priority; where the system refuses it, that is logged once.
     bool RunCommand(std::string_view text);
 
     // A two-part record line: part two only after part one succeeded.
@@ -105,7 +107,8 @@ private:
     Console& console_;
     Terminals& terminals_;
     SharedFlags& flags_;
-    bool cut_ = false; // a stop cut the current run short
+    bool cut_ = false;                   // a stop cut the current run short
+    bool priorityRefusalLogged_ = false; // said once per run of the program
 };
 
 // atol: leading white space, a sign, then decimal digits up to the first

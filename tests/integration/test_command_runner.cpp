@@ -9,6 +9,7 @@
 #include "engine/Terminals.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
+#include "platform/Priority.h"
 #include "platform/TextLines.h"
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
@@ -19,7 +20,9 @@
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -422,4 +425,47 @@ TEST_F(Runner, AnOutputFileThatCannotBeWrittenEndsTheJobWithAFailurePair) {
     runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
     EXPECT_EQ(Status(), "-1,-1\r\n");
     EXPECT_FALSE(file_exists(dir.file("request.cfg.job")));
+}
+
+namespace {
+
+// The calling thread without the right to raise its priority, as a service's
+// unit leaves it (no CAP_SYS_NICE), until the object goes.
+class PriorityNotRaisable {
+public:
+    PriorityNotRaisable() {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[CAP_TO_INDEX(CAP_SYS_NICE)].effective &= ~CAP_TO_MASK(CAP_SYS_NICE);
+        syscall(SYS_capset, &header_, lowered);
+    }
+    ~PriorityNotRaisable() { syscall(SYS_capset, &header_, saved_); }
+    PriorityNotRaisable(const PriorityNotRaisable&) = delete;
+    PriorityNotRaisable& operator=(const PriorityNotRaisable&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
+
+} // namespace
+
+TEST_F(Runner, AHighPriorityTheSystemRefusesIsSaidOnce) {
+    Open();
+    const PriorityNotRaisable refused;
+    const int noted = current_priority();
+    if (raise_priority()) {
+        restore_priority(noted);
+        GTEST_SKIP() << "this system lets the priority be raised without the right to";
+    }
+    console.highPriority = true;
+    far.Script({{kAckByte}, {kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\nO11\r\n"));
+    EXPECT_EQ(Status(), "2,0\r\n") << "the job runs at the priority it has";
+    const auto messages = LogMessages(log.Read().value_or(""));
+    EXPECT_EQ(std::count(messages.begin(), messages.end(),
+                         "Priorita komunikace HIGH_PRIORITY: syst\xE9m zv\xFD\x9A"
+                         "en\xED "
+                         "priority nepovolil"),
+              1);
 }
