@@ -6,6 +6,7 @@
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramLocations.h"
 #include "shell/ProgramOptions.h"
+#include "shell/ServiceStart.h"
 #include "shell/ServiceWatchdog.h"
 #ifdef KELMORA_WITH_WINDOW
 #include "shell/window/GuiProgram.h"
@@ -58,8 +59,9 @@ int main(int argc, char** argv) {
     if (!traceFile.empty() && !is_absolute_path(traceFile)) {
         traceFile = join_path(current_directory(), traceFile);
     }
-    ProgramLocations locations = ResolveProgramLocations(
-        configFile, executable_path(), process_environment(), current_directory());
+    const EnvironmentLookup environment = process_environment();
+    ProgramLocations locations =
+        ResolveProgramLocations(configFile, executable_path(), environment, current_directory());
     EnterStartDirectory(locations);
     EngineOptions files;
     files.iniPath = locations.iniPath;
@@ -83,5 +85,11 @@ int main(int argc, char** argv) {
         }
     }
 #endif
+    // Nobody sees a service's defaults: it runs on its configuration or not.
+    if (RunsAsService(environment)) {
+        if (const auto problem = MissingServiceConfiguration(locations.iniPath)) {
+            return RefuseToServeWithout(locations.startDirectory, *problem);
+        }
+    }
     return RunHeadless(files, ServiceNotifications());
 }

@@ -243,6 +243,27 @@ TEST_F(Headless, AConfigurationFileThatIsNoFileStillStartsAndStops) {
     }
 }
 
+TEST_F(Headless, AServiceWithoutItsConfigurationSaysSoAndServesNothing) {
+    // On the defaults it would serve from its start directory, where nobody
+    // drops a request file.
+    NotifySocket manager(dir.file("notify"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.file("missing.ini"), "neexistuje"}, {Data(), "není to obyčejný soubor"}};
+    for (const auto& [config, why] : cases) {
+        remove_file(dir.file("errorlog.txt"));
+        ChildProcess kelmora(KELMORA_PROGRAM, {"--headless", "--config", config}, dir.str(),
+                             {"XDG_RUNTIME_DIR=" + dir.str(), manager.Variable()},
+                             dir.file("journal.txt"));
+        EXPECT_EQ(kelmora.Wait(10000), 78) << config;
+        const std::string said = "Konfiguraci nelze načíst ze souboru " + config + " (" + why +
+                                 "): služba bez konfigurace nepracuje";
+        EXPECT_EQ(Log(), std::vector<std::string>{cp1250_from_utf8(said)});
+        EXPECT_EQ(read_file(dir.file("journal.txt")), "kelmora: " + said + "\n");
+        EXPECT_TRUE(manager.Received("STATUS=" + said));
+        EXPECT_FALSE(manager.ReceivedWith("READY=1"));
+    }
+}
+
 TEST_F(Headless, ADamagedConfigurationServesFromItsDefaultsAndStops) {
     // A NUL in the data path would cut it at the system call and make a
     // regular file the request file; a record that is not hexadecimal would
@@ -351,10 +372,8 @@ TEST_F(Headless, AsAServiceItsStatusAndJournalSayWhatAnAdministratorNeeds) {
         EXPECT_EQ(kelmora->Wait(10000), 0);
         const std::string journal = read_file(dir.file("journal.txt")).value_or("");
         for (const char* line :
-             {"kelmora: Start programu\n",
-              "kelmora: COM1 otev\xC5\x99"
-              "en\n",
-              "kelmora: TERM 1 SLAVE\n", "kelmora: 1,1\n", "kelmora: Stop programu\n"}) {
+             {"kelmora: Start programu\n", "kelmora: COM1 otevřen\n", "kelmora: TERM 1 SLAVE\n",
+              "kelmora: 1,1\n", "kelmora: Stop programu\n"}) {
             EXPECT_NE(journal.find(line), std::string::npos) << line;
         }
     }
@@ -373,31 +392,20 @@ TEST_F(Headless, AsAServiceItsStatusAndJournalSayWhatAnAdministratorNeeds) {
         GTEST_SKIP() << "no mount namespace here: "
                      << read_file(dir.file("journal.txt")).value_or("");
     }
-    const std::string problem = "Do datov\xC3\xA9ho adres\xC3\xA1\xC5\x99"
-                                "e " +
-                                Data() + " nelze zapisovat";
-    const std::string fix = "ReadWritePaths=" + Data() +
-                            " v dopl\xC5\x88ku slu\xC5\xBE"
-                            "by "
-                            "(systemctl edit kelmora)";
+    const std::string problem = "Do datového adresáře " + Data() + " nelze zapisovat";
+    const std::string fix =
+        "ReadWritePaths=" + Data() + " v doplňku služby (systemctl edit kelmora)";
     EXPECT_TRUE(WaitFor([&] {
-        return manager.ReceivedWith("STATUS=" + problem + " (je jen pro \xC4\x8Dten\xC3\xAD)") &&
+        return manager.ReceivedWith("STATUS=" + problem + " (je jen pro čtení)") &&
                manager.ReceivedWith(fix + "; T1 COM1 SLAVE");
     }));
     kelmora.Signal(SIGTERM);
     EXPECT_EQ(kelmora.Wait(10000), 0);
-    EXPECT_NE(read_file(dir.file("journal.txt"))
-                  .value_or("")
-                  .find(problem +
-                        ": z\xC3\xA1pis "
-                        "povol\xC3\xAD " +
-                        fix),
-              std::string::npos);
+    const std::string journal = read_file(dir.file("journal.txt")).value_or("");
+    EXPECT_NE(journal.find(problem + ": zápis povolí " + fix), std::string::npos);
     EXPECT_TRUE(file_exists(DataFile("request.cfg"))) << "not taken, never half taken";
     const auto log = Log();
-    EXPECT_EQ(std::count(log.begin(), log.end(),
-                         "Nelze vymazat soubor po\x9E"
-                         "adavk\xF9"),
+    EXPECT_EQ(std::count(log.begin(), log.end(), std::string("Nelze vymazat soubor požadavků"_cp)),
               0);
 }
 
