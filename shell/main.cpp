@@ -38,12 +38,19 @@ int main(int argc, char** argv) {
         use_console();
     }
 #endif
+    const EnvironmentLookup environment = process_environment();
+    // Where this run would read its INI without --config.
+    const auto usage = [&] {
+        return ProgramUsage(system_path(ResolveProgramLocations(std::nullopt, executable_path(),
+                                                                environment, current_directory())
+                                            .iniPath));
+    };
     if (!parsed.error.empty()) {
-        std::cerr << "kelmora: " << parsed.error << '\n' << ProgramUsage();
+        std::cerr << "kelmora: " << parsed.error << '\n' << usage();
         return 2;
     }
     if (parsed.options.help) {
-        std::cout << ProgramUsage();
+        std::cout << usage();
         return 0;
     }
     if (parsed.options.version) {
@@ -59,7 +66,6 @@ int main(int argc, char** argv) {
     if (!traceFile.empty() && !is_absolute_path(traceFile)) {
         traceFile = join_path(current_directory(), traceFile);
     }
-    const EnvironmentLookup environment = process_environment();
     ProgramLocations locations =
         ResolveProgramLocations(configFile, executable_path(), environment, current_directory());
     EnterStartDirectory(locations);
