@@ -19,18 +19,12 @@ namespace {
 constexpr std::uint32_t kAfterCreateMs = 100;
 
 std::string SlotLine(IndicatorState state, int slotNumber) {
-    const std::string n = std::to_string(slotNumber);
-    switch (state) {
-    case IndicatorState::Master:
-        return "TERM " + n + " MASTER";
-    case IndicatorState::Slave:
-        return "TERM " + n + " SLAVE";
-    case IndicatorState::NotConnected:
-        return "TERM " + n + " NEPRIPOJEN";
-    case IndicatorState::PortNotOpen:
-        break;
+    const std::string slot = "TERM " + std::to_string(slotNumber);
+    if (state == IndicatorState::PortNotOpen) {
+        return std::string(IndicatorWord(state)) + " a " + slot + " " +
+               std::string(IndicatorWord(IndicatorState::NotConnected));
     }
-    return "COM port neotevren a TERM " + n + " NEPRIPOJEN";
+    return slot + " " + std::string(IndicatorWord(state));
 }
 
 bool ValidComIndex(int comIndex) {

@@ -10,17 +10,7 @@ using namespace kelmora::literals;
 namespace {
 
 std::string_view StateWord(IndicatorState state) {
-    switch (state) {
-    case IndicatorState::Master:
-        return "MASTER";
-    case IndicatorState::Slave:
-        return "SLAVE";
-    case IndicatorState::NotConnected:
-        return "NEPRIPOJEN";
-    case IndicatorState::PortNotOpen:
-        break;
-    }
-    return "neotevřen"_cp;
+    return state == IndicatorState::PortNotOpen ? "neotevřen"_cp : IndicatorWord(state);
 }
 
 // Windows-1250, as the engine's texts.
