@@ -19,7 +19,7 @@ GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 # Debian packages the build, the tests and the tools need.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev qt6-translations-l10n g++-mingw-w64-x86-64 \
-            dpkg-dev file lintian shellcheck systemd wixl msitools clang-format clang-tidy
+            dpkg-dev file lintian shellcheck systemd logrotate wixl msitools clang-format clang-tidy
 # And what the Windows tests add: Wine (64-bit only) and the locale data for
 # its Windows-1250 code page. Installed by test-windows, not by deps.
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales

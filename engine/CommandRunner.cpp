@@ -36,13 +36,17 @@ std::string Progress(std::size_t i, std::size_t n) {
 // Restores the noted priority on every way out of an attempt.
 class RaisedPriority {
 public:
-    explicit RaisedPriority(int noted) : noted_(noted) { raise_priority(); }
+    explicit RaisedPriority(int noted) : noted_(noted), raised_(raise_priority()) {}
     ~RaisedPriority() { restore_priority(noted_); }
     RaisedPriority(const RaisedPriority&) = delete;
     RaisedPriority& operator=(const RaisedPriority&) = delete;
 
+    // False where the system refused (a service's unit allows no raising).
+    bool Raised() const { return raised_; }
+
 private:
     int noted_;
+    bool raised_;
 };
 
 } // namespace
@@ -128,6 +132,9 @@ void CommandRunner::SetAside(const std::string& path, FileProblem problem) {
     case FileProblem::NotRegular:
         reason = "není to obyčejný soubor"_cp;
         break;
+    case FileProblem::Link:
+        reason = "je to symbolický odkaz"_cp;
+        break;
     case FileProblem::TooLarge:
         reason = std::string("větší než "_cp) + std::to_string(kMaxCommandFileBytes) +
                  std::string(" bajtů nebo "_cp) + std::to_string(kMaxCommandFileLines) +
@@ -190,7 +197,9 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
-    TextFile file = read_text_file(path);
+    // Another member of the data path's group may have put a link here to a
+    // file only this program may read: never followed.
+    TextFile file = read_text_file(path, kMaxCommandFileBytes, kMaxCommandFileLines, Links::Refuse);
     if (file.problem == FileProblem::Missing || file.problem == FileProblem::Busy) {
         return; // gone meanwhile, or its writer still holds it: the next poll
     }
@@ -319,6 +328,11 @@ bool CommandRunner::RunCommand(std::string_view text) {
         CommandOutcome outcome;
         if (console_.HighPriority()) {
             RaisedPriority raised(noted);
+            if (!raised.Raised() && !priorityRefusalLogged_) {
+                priorityRefusalLogged_ = true;
+                log_.LogEvent("Priorita komunikace HIGH_PRIORITY: systém zvýšení priority "
+                              "nepovolil"_cp);
+            }
             outcome = ExecuteCommand(*t, text);
         } else {
             outcome = ExecuteCommand(*t, text);

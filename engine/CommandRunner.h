@@ -32,8 +32,8 @@
 // request is taken before that.
 //
 // A request file that cannot be taken (a FIFO, a directory or a device under
-// its name, more than kMaxCommandFileBytes or kMaxCommandFileLines,
-// unreadable) is logged once,
+// its name, a symbolic link, more than kMaxCommandFileBytes or
+// kMaxCommandFileLines, unreadable) is logged once,
 // renamed aside (kBadRequestSuffix added, replacing an older one) and
 // reported; the next request is served as usual.
 #pragma once
@@ -83,7 +83,9 @@ public:
     // a stop (Stopping, or the system's stop request) cut it short.
     bool RunCommandList();
 
-    // One command with its attempts: success or failure.
+    // One command with its attempts: success or failure. With the high
+    // priority on ("Priorita komunikace HIGH_PRIORITY"), each attempt runs at
+    // a raised priority; where the system refuses it, that is logged once.
     bool RunCommand(std::string_view text);
 
     // A two-part record line: part two only after part one succeeded.
@@ -128,7 +130,8 @@ private:
     Console& console_;
     Terminals& terminals_;
     SharedFlags& flags_;
-    bool cut_ = false; // a stop cut the current run short
+    bool cut_ = false;                   // a stop cut the current run short
+    bool priorityRefusalLogged_ = false; // said once per run of the program
     // The final status of a job whose work file is still there because the
     // pair could not be written (none: the job is the last run's, -1,-1).
     std::optional<Pair> pending_;

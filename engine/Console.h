@@ -17,6 +17,21 @@ namespace kelmora {
 // white when the slot's port did not open.
 enum class IndicatorState { Master, Slave, NotConnected, PortNotOpen };
 
+// The state in the words the event log and a text console use.
+constexpr std::string_view IndicatorWord(IndicatorState state) {
+    switch (state) {
+    case IndicatorState::Master:
+        return "MASTER";
+    case IndicatorState::Slave:
+        return "SLAVE";
+    case IndicatorState::NotConnected:
+        return "NEPRIPOJEN";
+    case IndicatorState::PortNotOpen:
+        break;
+    }
+    return "COM port neotevren";
+}
+
 // The window's pages, in their order.
 enum class Page { Control, TerminalConfig, Service, About, EventLog };
 

@@ -19,10 +19,6 @@ namespace {
 constexpr std::uint32_t kWatcherIdleCheckMs = 100;
 constexpr std::uint32_t kShutdownCheckMs = 10;
 
-// The mark of the data path: the lock file "kelmora.lock" in it. Not the
-// per-user mark's name: the two may share a directory.
-constexpr std::string_view kDataPathMark = "kelmora";
-
 // The serial driver's idle hook keeps the shell's events flowing while a
 // wait lasts. There is one hook per process, so one console behind it.
 Console* g_idleConsole = nullptr;
@@ -117,7 +113,14 @@ private:
 
 Engine::Engine(Console& console, EngineOptions options)
     : console_(console), options_(std::move(options)),
-      log_(options_.startDirectory, options_.clock) {
+      log_(options_.startDirectory, options_.clock, [this](std::string_view message) {
+          if (IsStatusPair(message)) {
+              lastStatus_ = message;
+          }
+          if (options_.logListener) {
+              options_.logListener(message);
+          }
+      }) {
     g_idleConsole = &console_;
     set_idle_hook(ProcessShellEvents);
 }
@@ -135,9 +138,9 @@ Engine::~Engine() {
 void Engine::LoadConfiguration() {
     config_ = kelmora::LoadConfiguration(options_.iniPath, options_.startDirectory);
     // Two copies on one data path would both take its request files.
-    dataMark_.reset();
-    dataMark_ = std::make_unique<SingleInstance>(kDataPathMark, config_.DataPath);
-    secondCopy_ = !dataMark_->Held();
+    dataPath_.reset();
+    dataPath_ = std::make_unique<DataPathGuard>(config_.DataPath, log_);
+    secondCopy_ = dataPath_->SecondCopy();
     ApplyToSerialLayer(config_);
     host_ = std::make_unique<TerminalHost>(TobrinSettingsFrom(config_), log_, console_, flags_);
     terminals_ =
@@ -154,6 +157,7 @@ void Engine::LogStart() {
     for (const std::string& problem : config_.LoadProblems) {
         log_.LogEvent(problem);
     }
+    dataPath_->Check();
 }
 
 void Engine::OpenTerminals() {
@@ -192,13 +196,14 @@ void Engine::StartWatcher(std::string_view requestFileName) {
     // next start.
     WatcherWork work;
     work.processRequestFile = [this](const std::string& path) {
-        if (!flags_.StopRequested) {
+        if (!flags_.StopRequested && dataPath_->Check()) {
             JobScope job(*this);
             runner_->ProcessRequestFile(path);
         }
     };
     work.retestTerminals = [this, requestPath] {
         if (!flags_.StopRequested) {
+            dataPath_->Check();
             JobScope job(*this);
             runner_->ReportPendingStatus(requestPath);
             terminals_->RetestTerminals();
@@ -236,7 +241,7 @@ void Engine::Shutdown() {
         started_ = false;
     }
     // No request file is taken any more: another copy may work here now.
-    dataMark_.reset();
+    dataPath_.reset();
     if (runner_) {
         runner_->CommandList.clear();
     }
@@ -419,6 +424,10 @@ void Engine::CheckWatcher() {
         watcher_->Suspend();
         watcher_->Resume();
     }
+}
+
+IndicatorState Engine::SlotState(int slot) const {
+    return terminals_ ? terminals_->StateOf(slot) : IndicatorState::PortNotOpen;
 }
 
 void Engine::ShowWatcherState() {

@@ -14,6 +14,7 @@
 #include "engine/CommandRunner.h"
 #include "engine/Configuration.h"
 #include "engine/ConfigurationSave.h"
+#include "engine/DataPathGuard.h"
 #include "engine/EventLog.h"
 #include "engine/HandOver.h"
 #include "engine/SharedFlags.h"
@@ -21,7 +22,6 @@
 #include "engine/Terminals.h"
 #include "engine/Zmena.h"
 #include "platform/Files.h"
-#include "platform/SingleInstance.h"
 #include "serial/LineTrace.h"
 
 #include <functional>
@@ -39,6 +39,8 @@ struct EngineOptions {
     PortOpener opener = open_port;
     WatcherTiming watcher; // the watcher's cadence (engine/Zmena.h)
     EventLog::Clock clock = local_time_now;
+    // Hears every event logged (the headless program's standard error).
+    EventLog::Listener logListener;
     // The line trace's file (--trace); wins over the INI's "[Diagnostika]" Trace.
     std::string tracePath;
 };
@@ -57,10 +59,12 @@ public:
     // works in a data path, whoever runs it. When another copy holds it,
     // SecondCopy() is true and the later steps do nothing (nothing is logged,
     // no port opened, no request file taken): the shell refuses to start as
-    // for a second copy.
+    // for a second copy. The mark and the directory are looked at again
+    // before every request file and at every re-test (DataPathGuard).
     void LoadConfiguration();
     bool SecondCopy() const { return secondCopy_; }
-    // "Start programu", then what was wrong with the configuration file.
+    // "Start programu", then what was wrong with the configuration file and
+    // with the data path.
     void LogStart();
     // Opens the line trace first, when one is asked for; a trace file that
     // cannot be written is logged ("Nelze vytvořit soubor") and the program
@@ -131,6 +135,14 @@ public:
     bool Busy() const { return jobDepth_ > 0 || operatorActive_; }
 
     const Configuration& Config() const { return config_; }
+    // The data path's mark and directory as last looked at; none before
+    // LoadConfiguration and after Shutdown.
+    const DataPathGuard* DataPath() const { return dataPath_.get(); }
+    // What a connected slot's indicator shows; PortNotOpen before the
+    // terminals are open.
+    IndicatorState SlotState(int slot) const;
+    // The last status pair reported ("a,b"); empty before the first.
+    const std::string& LastStatus() const { return lastStatus_; }
     const EventLog& Log() const { return log_; }
     SharedFlags& Flags() { return flags_; }
     HandOver& HandOvers() { return handOver_; }
@@ -156,7 +168,8 @@ private:
     std::unique_ptr<Terminals> terminals_;
     std::unique_ptr<CommandRunner> runner_;
     std::unique_ptr<THlidac> watcher_;
-    std::unique_ptr<SingleInstance> dataMark_;
+    std::unique_ptr<DataPathGuard> dataPath_;
+    std::string lastStatus_;
     std::function<void()> onStopRequest_;
     bool secondCopy_ = false;
     bool started_ = false; // "Start programu" logged

@@ -11,8 +11,9 @@ std::string CaptureStartDirectory() {
     return current_directory();
 }
 
-EventLog::EventLog(const std::string& startDirectory, Clock clock)
-    : path_(join_path(startDirectory, "errorlog.txt")), clock_(std::move(clock)) {}
+EventLog::EventLog(const std::string& startDirectory, Clock clock, Listener listener)
+    : path_(join_path(startDirectory, "errorlog.txt")), clock_(std::move(clock)),
+      listener_(std::move(listener)) {}
 
 std::string EventLog::FormatLine(const LocalTime& t, std::string_view message) {
     char stamp[40];
@@ -33,10 +34,13 @@ std::string EventLog::FormatLine(const LocalTime& t, std::string_view message) {
 
 void EventLog::LogEvent(std::string_view message) const {
     append_file(path_, FormatLine(clock_(), message));
+    if (listener_) {
+        listener_(message);
+    }
 }
 
 std::optional<std::string> EventLog::Read() const {
-    return read_file(path_);
+    return read_file(path_, Links::Refuse);
 }
 
 bool EventLog::Clear() const {

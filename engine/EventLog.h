@@ -1,6 +1,9 @@
 // The event log "errorlog.txt" in the start directory: one timestamped line
-// per event, appended, never rotated. Opened and closed for every event, so
-// the file on disk is complete after each call.
+// per event, appended, never rotated by the program (the Debian package's
+// logrotate rule does it). Opened and closed for every event, so the file on
+// disk is complete after each call, and a file moved away meanwhile is
+// simply started again. A symbolic link under its name is neither written
+// through, nor cut, nor read: the log's directory may be writable by others.
 #pragma once
 
 #include "platform/LocalTime.h"
@@ -19,12 +22,18 @@ std::string CaptureStartDirectory();
 class EventLog {
 public:
     using Clock = std::function<LocalTime()>;
+    // Hears every event's message (Windows-1250, without the time stamp):
+    // the headless program passes them on to standard error, the journal of
+    // a service.
+    using Listener = std::function<void(std::string_view message)>;
 
-    explicit EventLog(const std::string& startDirectory, Clock clock = local_time_now);
+    explicit EventLog(const std::string& startDirectory, Clock clock = local_time_now,
+                      Listener listener = {});
 
     // Appends "dd/mm/yyyy hh:mm:ss - message" and CR LF. A line break inside
     // the message becomes CR LF too. A log that cannot be opened drops the
-    // event silently: the log is itself the reporting channel.
+    // event silently: the log is itself the reporting channel. The listener
+    // hears the event either way.
     void LogEvent(std::string_view message) const;
 
     const std::string& Path() const { return path_; }
@@ -40,6 +49,7 @@ public:
 private:
     std::string path_;
     Clock clock_;
+    Listener listener_;
 };
 
 } // namespace kelmora

@@ -24,6 +24,19 @@ std::string FormatStatusPair(int a, int b) {
     return std::to_string(a) + "," + std::to_string(b);
 }
 
+bool IsStatusPair(std::string_view message) {
+    // An optional minus and at least one digit, on each side of the comma.
+    const auto number = [](std::string_view text) {
+        if (!text.empty() && text.front() == '-') {
+            text.remove_prefix(1);
+        }
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    const std::size_t comma = message.find(',');
+    return comma != std::string_view::npos && number(message.substr(0, comma)) &&
+           number(message.substr(comma + 1));
+}
+
 bool WriteStatusFile(std::string_view dataPath, int a, int b) {
     return replace_file(StatusFilePath(dataPath), FormatStatusPair(a, b) + "\r\n");
 }

@@ -17,6 +17,10 @@ std::string StatusFilePath(std::string_view dataPath);
 // "a,b" without a line end: the log's and the status panel's form.
 std::string FormatStatusPair(int a, int b);
 
+// Whether an event log message is a status pair in that form (ReportStatus
+// logs each pair as a message of its own).
+bool IsStatusPair(std::string_view message);
+
 // Replaces the whole file through a temporary file, so the host never reads
 // half of it. False when it cannot be written.
 bool WriteStatusFile(std::string_view dataPath, int a, int b);

@@ -5,6 +5,7 @@
 #include "engine/SharedFlags.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "serial/OpenFailure.h"
 
 #include <algorithm>
 #include <string>
@@ -18,18 +19,12 @@ namespace {
 constexpr std::uint32_t kAfterCreateMs = 100;
 
 std::string SlotLine(IndicatorState state, int slotNumber) {
-    const std::string n = std::to_string(slotNumber);
-    switch (state) {
-    case IndicatorState::Master:
-        return "TERM " + n + " MASTER";
-    case IndicatorState::Slave:
-        return "TERM " + n + " SLAVE";
-    case IndicatorState::NotConnected:
-        return "TERM " + n + " NEPRIPOJEN";
-    case IndicatorState::PortNotOpen:
-        break;
+    const std::string slot = "TERM " + std::to_string(slotNumber);
+    if (state == IndicatorState::PortNotOpen) {
+        return std::string(IndicatorWord(state)) + " a " + slot + " " +
+               std::string(IndicatorWord(IndicatorState::NotConnected));
     }
-    return "COM port neotevren a TERM " + n + " NEPRIPOJEN";
+    return slot + " " + std::string(IndicatorWord(state));
 }
 
 bool ValidComIndex(int comIndex) {
@@ -95,6 +90,9 @@ void Terminals::OpenTerminals() {
         portDown_[com] = !open;
         log_.LogEvent("COM" + std::to_string(com + 1) + " " +
                       std::string(open ? "otevřen"_cp : "neotevřen"_cp));
+        if (!open) {
+            LogWhyNotOpen(com);
+        }
         anyOpen = anyOpen || open;
     }
     const auto memory = static_cast<std::size_t>(
@@ -148,7 +146,19 @@ void Terminals::ReopenFailedPorts() {
         if (port->Open(com, config_.BaudRate)) {
             log_.LogEvent("COM" + std::to_string(com + 1) + " " + std::string("otevřen"_cp));
             portDown_[com] = false;
+            whyClosed_[com].clear();
+        } else {
+            LogWhyNotOpen(com);
         }
+    }
+}
+
+void Terminals::LogWhyNotOpen(int comIndex) {
+    const TSer_Port& port = *PortTable[comIndex];
+    const std::string why = DescribeOpenFailure(comIndex, port.OpenCode, port.OpenError);
+    if (why != whyClosed_[comIndex]) {
+        whyClosed_[comIndex] = why;
+        log_.LogEvent("COM" + std::to_string(comIndex + 1) + ": " + why);
     }
 }
 

@@ -9,7 +9,9 @@
 // from its configured path, so a device plugged back in (at the same path, or
 // behind the same link) is used again without a restart. The failure is
 // logged once ("COM%d nepracuje (chyba %d)"), the recovery once ("COM%d
-// otevřen").
+// otevřen"). Why a port does not open ("COM%d: zařízení ... neexistuje") is
+// logged after "COM%d neotevřen" and whenever it changes, not at every
+// re-test.
 #pragma once
 
 #include "engine/Configuration.h"
@@ -19,6 +21,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 namespace kelmora {
 
@@ -63,6 +66,8 @@ public:
     void Release();
 
     bool IsConnected(int slot) const;
+    // What the indicator of a connected slot (0..3) shows as the roles stand.
+    IndicatorState StateOf(int slot) const;
     // The terminal of a slot (0..3); none when the slot is not connected or
     // after Release.
     TTobrin* Terminal(int slot) const;
@@ -71,8 +76,8 @@ public:
 
 private:
     bool PortOpen(int slot) const;
-    IndicatorState StateOf(int slot) const;
     void ReopenFailedPorts();
+    void LogWhyNotOpen(int comIndex);
 
     const Configuration& config_;
     TobrinHost& host_;
@@ -84,7 +89,8 @@ private:
     std::array<std::unique_ptr<TSer_Port>, kComPortCount> PortTable;
     std::array<std::unique_ptr<TTobrin>, kSlotCount> TerminalTable;
     std::array<bool, kSlotCount> shown_{};
-    std::array<bool, kComPortCount> portDown_{}; // its failure has been logged
+    std::array<bool, kComPortCount> portDown_{};         // its failure has been logged
+    std::array<std::string, kComPortCount> whyClosed_{}; // the reason last logged
 };
 
 } // namespace kelmora

@@ -13,4 +13,17 @@ namespace kelmora {
 // directory does not stop writes into it, so a directory counts as writable.
 bool is_writable(std::string_view path);
 
+// Why files cannot be made in a directory.
+enum class DirectoryProblem {
+    None,
+    Missing,      // nothing under that name
+    NotDirectory, // a file under that name
+    ReadOnly,     // a read-only file system, or a sandbox that mounts it so
+    Denied,       // the permissions (or an immutable directory) refuse it
+};
+
+// Whether files can be made, renamed and removed in `path`, and if not, why.
+// On Windows only a missing directory or a file under its name is found.
+DirectoryProblem directory_write_problem(std::string_view path);
+
 } // namespace kelmora

@@ -10,8 +10,8 @@ namespace kelmora {
 // False when it cannot be written whole.
 bool write_new_file(std::string_view path, std::string_view bytes);
 
-std::optional<std::string> read_file(std::string_view path) {
-    FileContent content = read_regular_file(path, std::numeric_limits<std::size_t>::max());
+std::optional<std::string> read_file(std::string_view path, Links links) {
+    FileContent content = read_regular_file(path, std::numeric_limits<std::size_t>::max(), links);
     if (!content.ok()) {
         return std::nullopt;
     }

@@ -5,6 +5,14 @@
 // Nothing here blocks on what only looks like a file: a FIFO, a device or a
 // directory under a file's name is refused, never waited on, and a file is
 // never read into memory beyond the limit its reader gives.
+//
+// Nothing is written through a symbolic link: the data path and the log's
+// directory may be writable by others (the host application's group), and a
+// link planted there would send the program's writes, or a truncation, into
+// a file only the program may change. A writer refuses a link under the
+// name; one that replaces the file (a temporary file renamed over it)
+// replaces the link itself. On Windows only an administrator makes links,
+// and they are followed.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +31,13 @@ enum class FileProblem {
     NotRegular, // a directory, a FIFO, a device, a socket
     TooLarge,   // more bytes than the reader's limit
     Unreadable, // access refused, or the read failed
+    Link,       // a symbolic link, where the reader follows none
 };
+
+// Whether a reader follows a symbolic link under the name. A file that others
+// may have put there (a request file in the data path) is read only as
+// itself: a link could lead to a file the program may read and they may not.
+enum class Links { Follow, Refuse };
 
 struct FileContent {
     std::string bytes;
@@ -32,15 +46,16 @@ struct FileContent {
     bool ok() const { return problem == FileProblem::None; }
 };
 
-// A regular file of at most `limit` bytes (following a symbolic link). Opens
-// without blocking, and never holds more than `limit` + 1 bytes in memory.
-FileContent read_regular_file(std::string_view path, std::size_t limit);
+// A regular file of at most `limit` bytes. Opens without blocking, and never
+// holds more than `limit` + 1 bytes in memory.
+FileContent read_regular_file(std::string_view path, std::size_t limit,
+                              Links links = Links::Follow);
 
 // The whole content of a regular file, or nothing when it cannot be read.
-std::optional<std::string> read_file(std::string_view path);
+std::optional<std::string> read_file(std::string_view path, Links links = Links::Follow);
 
 // Writes `bytes` over the regular file at `path`, creating it if it is
-// missing, and cuts it to their length.
+// missing, and cuts it to their length. False for a link under the name.
 bool write_file(std::string_view path, std::string_view bytes);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over the
@@ -50,7 +65,8 @@ bool write_file(std::string_view path, std::string_view bytes);
 // on Windows) is the file written in place.
 bool replace_file(std::string_view path, std::string_view bytes);
 
-// Appends `bytes` to a regular file, creating it if it is missing.
+// Appends `bytes` to a regular file, creating it if it is missing. False for
+// a link under the name.
 bool append_file(std::string_view path, std::string_view bytes);
 
 bool file_exists(std::string_view path);

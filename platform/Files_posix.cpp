@@ -72,21 +72,27 @@ FileContent refused(FileProblem problem) {
 
 } // namespace
 
-FileContent read_regular_file(std::string_view path, std::size_t limit) {
+FileContent read_regular_file(std::string_view path, std::size_t limit, Links links) {
     const std::string native = system_path(path);
+    const bool follow = links == Links::Follow;
     // Looked at before it is opened: opening a device (a serial port behind
     // a link) has effects of its own.
     struct stat st {};
-    if (stat(native.c_str(), &st) != 0) {
+    if ((follow ? stat(native.c_str(), &st) : lstat(native.c_str(), &st)) != 0) {
         return refused(problem_of(errno));
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return refused(FileProblem::Link);
     }
     if (!S_ISREG(st.st_mode)) {
         return refused(FileProblem::NotRegular);
     }
-    // Without blocking: whatever stands there by now must not hold the thread.
-    const Descriptor fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // Without blocking: whatever stands there by now must not hold the thread;
+    // and a link put there since is still not followed.
+    const Descriptor fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                                   (follow ? 0 : O_NOFOLLOW)));
     if (!fd.valid()) {
-        return refused(problem_of(errno));
+        return refused(errno == ELOOP && !follow ? FileProblem::Link : problem_of(errno));
     }
     if (fstat(fd.get(), &st) != 0) {
         return refused(FileProblem::Unreadable);
@@ -139,7 +145,8 @@ bool write_new_file(std::string_view path, std::string_view bytes) {
 
 bool write_file(std::string_view path, std::string_view bytes) {
     Descriptor fd(::open(system_path(path).c_str(),
-                         O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+                         O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC,
+                         0666));
     if (!fd.valid() || !is_regular(fd.get())) {
         return false;
     }
@@ -150,8 +157,9 @@ bool write_file(std::string_view path, std::string_view bytes) {
 }
 
 bool append_file(std::string_view path, std::string_view bytes) {
-    Descriptor fd(::open(system_path(path).c_str(),
-                         O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    Descriptor fd(::open(
+        system_path(path).c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd.valid() || !is_regular(fd.get())) {
         return false;
     }

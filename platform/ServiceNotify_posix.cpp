@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,35 @@ bool notify_service(std::string_view state) {
                                 reinterpret_cast<const sockaddr*>(&address), size);
     close(fd);
     return sent == static_cast<ssize_t>(state.size());
+}
+
+bool service_manager_listens() {
+    return std::getenv("NOTIFY_SOCKET") != nullptr; // NOLINT(concurrency-mt-unsafe)
+}
+
+std::optional<std::uint32_t> service_watchdog_interval_ms() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): only read, as above
+    const char* usec = std::getenv("WATCHDOG_USEC");
+    if (usec == nullptr) {
+        return std::nullopt;
+    }
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): only read, as above
+    if (const char* pid = std::getenv("WATCHDOG_PID"); pid != nullptr) {
+        char* end = nullptr;
+        errno = 0;
+        const long long owner = std::strtoll(pid, &end, 10);
+        if (errno != 0 || end == pid || *end != '\0' || owner != static_cast<long long>(getpid())) {
+            return std::nullopt;
+        }
+    }
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(usec, &end, 10);
+    if (errno != 0 || end == usec || *end != '\0' || value == 0 || usec[0] == '-') {
+        return std::nullopt;
+    }
+    const unsigned long long ms = value / 1000;
+    return static_cast<std::uint32_t>(ms > 0xFFFFFFFFull ? 0xFFFFFFFFull : (ms == 0 ? 1 : ms));
 }
 
 } // namespace kelmora

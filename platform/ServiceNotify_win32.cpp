@@ -7,4 +7,12 @@ bool notify_service(std::string_view) {
     return false;
 }
 
+bool service_manager_listens() {
+    return false;
+}
+
+std::optional<std::uint32_t> service_watchdog_interval_ms() {
+    return std::nullopt;
+}
+
 } // namespace kelmora

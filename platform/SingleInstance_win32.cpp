@@ -16,18 +16,41 @@ SingleInstance::SingleInstance(std::string_view name) {
     held_ = true;
 }
 
-SingleInstance::SingleInstance(std::string_view name, std::string_view directory) {
+SingleInstance::SingleInstance(std::string_view name, std::string_view directory)
+    : lockFile_(join_path(directory, std::string(name) + ".lock")) {
+    Open();
+}
+
+bool SingleInstance::Open() {
     // Open without sharing: every other open fails while this copy runs, for
     // any user and over a network share too.
-    const std::string path = join_path(directory, std::string(name) + ".lock");
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileA(lockFile_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         held_ = GetLastError() != ERROR_SHARING_VIOLATION;
-        return;
+        unavailable_ = held_;
+        return held_;
     }
     handle_ = h;
     held_ = true;
+    unavailable_ = false;
+    return true;
+}
+
+MarkCheck SingleInstance::Recheck() {
+    // The open lock file keeps its directory from being removed: only a
+    // mark this copy did not get is taken again.
+    if (handle_ != nullptr) {
+        return MarkCheck::Kept;
+    }
+    if (lockFile_.empty()) {
+        return held_ ? MarkCheck::Kept : MarkCheck::HeldElsewhere;
+    }
+    Open();
+    if (unavailable_) {
+        return MarkCheck::Unavailable;
+    }
+    return held_ ? MarkCheck::TakenAgain : MarkCheck::HeldElsewhere;
 }
 
 SingleInstance::~SingleInstance() {

@@ -1,5 +1,6 @@
-// The system's request to stop the program: SIGINT and SIGTERM on POSIX,
-// Ctrl+C, Ctrl+Break, the console's close, logoff and shutdown on Windows.
+// The system's request to stop the program: SIGINT, SIGTERM and SIGHUP (the
+// terminal it was started from went away) on POSIX, Ctrl+C, Ctrl+Break, the
+// console's close, logoff and shutdown on Windows.
 #pragma once
 
 #include <functional>

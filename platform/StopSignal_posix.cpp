@@ -12,6 +12,7 @@ void on_stop_signal(std::function<void()> callback) {
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     // The signals are taken synchronously by one thread, so the callback may
     // do anything a normal thread may.

@@ -70,8 +70,9 @@ std::vector<std::string> split_text_lines(std::string_view content) {
     return lines;
 }
 
-TextFile read_text_file(std::string_view path, std::size_t maxBytes, std::size_t maxLines) {
-    FileContent content = read_regular_file(path, maxBytes);
+TextFile read_text_file(std::string_view path, std::size_t maxBytes, std::size_t maxLines,
+                        Links links) {
+    FileContent content = read_regular_file(path, maxBytes, links);
     TextFile file;
     file.problem = content.problem;
     if (!content.ok()) {

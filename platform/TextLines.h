@@ -36,7 +36,7 @@ struct TextFile {
 // lines, or why it cannot be taken (see read_regular_file; more lines is
 // TooLarge as well).
 TextFile read_text_file(std::string_view path, std::size_t maxBytes = kMaxCommandFileBytes,
-                        std::size_t maxLines = kMaxCommandFileLines);
+                        std::size_t maxLines = kMaxCommandFileLines, Links links = Links::Follow);
 
 // The lines of the file, or nothing when it cannot be taken.
 std::optional<std::vector<std::string>> read_text_lines(std::string_view path);

@@ -43,8 +43,12 @@ bool TSer_Port::Open(std::int32_t port_index, std::int32_t baud) {
     PortRecord* record = opener_(port_index, baud, parity, 8, 1);
     if (record == nullptr) {
         Driver = nullptr;
+        OpenCode = SP_ERR_NO_MEMORY;
+        OpenError = 0;
         return false;
     }
+    OpenCode = record->status < 0 ? record->status : 0;
+    OpenError = record->status < 0 ? record->open_error : 0;
     if (record->status < 0) {
         record->close(record);
         Driver = nullptr;

@@ -86,6 +86,11 @@ public:
     // port's speed when that is longer; 0 before the first write.
     std::int32_t TxTimeUs = 0;
     bool IsOpen = false;
+    // Why the last Open failed: the record's code and the system's error
+    // number (serial/OpenFailure.h says it in words); both 0 after an open
+    // that worked.
+    int OpenCode = 0;
+    std::int32_t OpenError = 0;
     // Where this line's traffic is traced; none (the default) traces nothing.
     LineTrace* Trace = nullptr;
 

@@ -96,6 +96,11 @@ struct PortRecord {
     // when a byte is waiting or `max_ms` have passed, whichever comes first.
     // The default simply sleeps; a backend waits on its device.
     void (*wait_input)(PortRecord*, std::uint32_t max_ms);
+
+    // Why open_port could not reach the device: the system's error number
+    // (errno, GetLastError), for the log's explanation (serial/OpenFailure.h);
+    // 0 when the device was reached.
+    std::int32_t open_error;
 };
 
 // Opens the port of a COM index (0 is COM1) with its line settings. The result

@@ -1,16 +1,23 @@
 // The POSIX backend of the port driver: a termios device named by the device
 // table, opened exclusively, in raw mode, never blocking.
 #include "platform/Clock.h"
+#include "platform/Cp1250.h"
 #include "platform/Path.h"
 #include "serial/Backend.h"
+#include "serial/OpenFailure.h"
 #include "serial/PortDevices.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/major.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -18,10 +25,13 @@
 
 namespace kelmora {
 
+using namespace kelmora::literals;
+
 namespace {
 
 struct PosixPortData {
     int fd = -1;
+    bool marked = false; // TIOCEXCL set by this open
     termios settings{};
     std::uint32_t rx_queue_size = kPortQueueSize;
     std::uint32_t tx_queue_size = kPortQueueSize;
@@ -370,7 +380,9 @@ int posix_close(PortRecord* port) {
         // With the direction turned to receive nothing queued can reach a
         // terminal any more; dropping it spares the kernel's wait for it.
         tcflush(d->fd, TCOFLUSH);
-        ioctl(d->fd, TIOCNXCL);
+        if (d->marked) {
+            ioctl(d->fd, TIOCNXCL);
+        }
         if (::close(d->fd) != 0 && errno != EINTR) {
             result = map_system_error();
         }
@@ -410,31 +422,60 @@ void install_slots(PortRecord* port) {
     port->wait_input = posix_wait_input;
 }
 
-// Opens the device for exclusive use: TIOCEXCL keeps other programs out,
-// flock also keeps out a second open by root (which TIOCEXCL lets through) or
-// by this same process. A device another program has made exclusive (without
-// flock) is refused too: root's open goes through TIOCEXCL, and two programs
-// on one line steal each other's bytes. The descriptor, or a code.
-int open_device(const std::string& path, int& fd) {
+// Whether the device is the far end of a pseudo-terminal (a socat or ser2net
+// bridge, the simulator). Its exclusive mark belongs to the terminal pair,
+// which the other side keeps alive: it outlives this process, and a restart
+// (of any user but root) could never open the line again.
+bool is_pseudo_terminal(int fd) {
+#ifdef __linux__
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const unsigned m = major(st.st_rdev);
+    return m == PTY_SLAVE_MAJOR ||
+           (m >= UNIX98_PTY_SLAVE_MAJOR && m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT);
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+// Opens the device for exclusive use. flock is the lock: it keeps out a
+// second open by root and by this same process, and it dies with its holder
+// however the holder ends (kill -9, an abort), so a restart finds the line
+// free. TIOCEXCL beside it keeps out programs that do not ask for the lock;
+// the kernel drops that mark with the device's last close, except on a
+// pseudo-terminal, which is therefore not marked. A device another program
+// has marked (without flock) is refused too: root's open goes through
+// TIOCEXCL, and two programs on one line steal each other's bytes. The
+// descriptor, or a code.
+// `error` gets the system's error number of a refusal (ENOTTY for a device
+// that is no terminal, EBUSY for one another program holds).
+int open_device(const std::string& path, int& fd, bool& marked, std::int32_t& error) {
     fd = ::open(system_path(path).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        error = errno;
         return map_system_error();
     }
     if (isatty(fd) == 0) {
         ::close(fd);
+        error = ENOTTY;
         return SP_ERR_NO_HARDWARE;
     }
     int exclusive = 0;
     if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
         ::close(fd);
+        error = EBUSY;
         return SP_ERR_IN_USE;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+        const int refusal = errno;
         ::close(fd);
-        return error == EWOULDBLOCK ? SP_ERR_IN_USE : map_errno(error);
+        error = refusal == EWOULDBLOCK ? EBUSY : refusal;
+        return refusal == EWOULDBLOCK ? SP_ERR_IN_USE : map_errno(refusal);
     }
-    ioctl(fd, TIOCEXCL);
+    marked = !is_pseudo_terminal(fd) && ioctl(fd, TIOCEXCL) == 0;
     return SP_OK;
 }
 
@@ -442,6 +483,42 @@ int open_device(const std::string& path, int& fd) {
 
 int map_system_error() {
     return map_errno(errno);
+}
+
+std::string DescribeOpenFailure(std::int32_t port_index, int code, std::int32_t systemError) {
+    const std::string device = port_device(port_index);
+    switch (systemError) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENODEV:
+    case ENXIO:
+        return std::string("zařízení "_cp) + device + std::string(" neexistuje"_cp);
+    case EISDIR:
+        return device + std::string(" je adresář"_cp);
+    case ENOTTY:
+        return device + std::string(" není sériový port"_cp);
+    case EACCES:
+        return std::string("přístup k "_cp) + device + std::string(" odepřen"_cp);
+    case EPERM:
+        // The device's permissions, or a service's device policy.
+        return std::string("systém nepovoluje přístup k "_cp) + device;
+    case EBUSY:
+        return device + std::string(" používá jiný program"_cp);
+    case 0:
+        break;
+    default:
+        return device + std::string(": chyba systému "_cp) + std::to_string(systemError);
+    }
+    switch (code) {
+    case SP_ERR_BAD_BAUD:
+    case SP_ERR_BAD_PARITY:
+    case SP_ERR_BAD_WORD_LENGTH:
+    case SP_ERR_BAD_STOP_BITS:
+        return device + std::string(" odmítl nastavení linky (chyba "_cp) + std::to_string(code) +
+               ")";
+    default:
+        return device + ": chyba " + std::to_string(code);
+    }
 }
 
 PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, int data_bits,
@@ -461,7 +538,7 @@ PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, i
         port->status = SP_ERR_BAD_PORT;
         return port;
     }
-    const int opened = open_device(path, d->fd);
+    const int opened = open_device(path, d->fd, d->marked, port->open_error);
     if (opened != SP_OK) {
         delete d;
         port->status = opened;

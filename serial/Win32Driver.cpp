@@ -2,7 +2,9 @@
 // overlapped I/O, reads that take only what has arrived, writes that only
 // queue, and ClearCommError keeping the tally of line errors.
 #include "platform/Clock.h"
+#include "platform/Cp1250.h"
 #include "serial/Backend.h"
+#include "serial/OpenFailure.h"
 
 // clang-format off
 #include <windows.h>
@@ -14,6 +16,8 @@
 #include <new>
 
 namespace kelmora {
+
+using namespace kelmora::literals;
 
 namespace {
 
@@ -459,6 +463,21 @@ int map_system_error() {
     return map_windows_error(static_cast<long>(static_cast<std::int32_t>(GetLastError())));
 }
 
+// The log line names the port already: \\.\COM<n> is all there is to it.
+std::string DescribeOpenFailure(std::int32_t, int code, std::int32_t systemError) {
+    switch (systemError) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "port neexistuje";
+    case ERROR_ACCESS_DENIED: // how Windows refuses a port another program holds
+        return std::string("port používá jiný program"_cp);
+    case 0:
+        return "chyba " + std::to_string(code);
+    default:
+        return std::string("chyba systému "_cp) + std::to_string(systemError);
+    }
+}
+
 PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, int data_bits,
                       int stop_bits) {
     PortRecord* port = allocate_port_record(port_index);
@@ -475,6 +494,7 @@ PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, i
     d->handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
     if (d->handle == INVALID_HANDLE_VALUE) {
+        port->open_error = static_cast<std::int32_t>(GetLastError());
         port->status = map_system_error();
         delete d;
         return port;

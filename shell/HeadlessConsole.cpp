@@ -11,24 +11,6 @@ namespace kelmora {
 
 using namespace kelmora::literals;
 
-namespace {
-
-const char* StateName(IndicatorState state) {
-    switch (state) {
-    case IndicatorState::Master:
-        return "MASTER";
-    case IndicatorState::Slave:
-        return "SLAVE";
-    case IndicatorState::NotConnected:
-        return "NEPRIPOJEN";
-    case IndicatorState::PortNotOpen:
-        break;
-    }
-    return "COM port neotevren";
-}
-
-} // namespace
-
 HeadlessConsole::HeadlessConsole(std::ostream& out) : out_(out) {}
 
 void HeadlessConsole::UseSettings(const Configuration& config) {
@@ -79,7 +61,7 @@ void HeadlessConsole::PaintIndicator(int slot, IndicatorState state) {
     std::string line = "T";
     line += std::to_string(slot + 1);
     line += ": ";
-    line += StateName(state);
+    line += IndicatorWord(state);
     Say(line);
 }
 

@@ -19,8 +19,9 @@ bool Due(std::uint32_t due, std::uint32_t now) {
 
 } // namespace
 
-HeadlessLoop::HeadlessLoop(Engine& engine, std::function<void()> watchdogTick)
-    : engine_(engine), watchdogTick_(std::move(watchdogTick)),
+HeadlessLoop::HeadlessLoop(Engine& engine, std::function<void()> watchdogTick,
+                           std::function<void()> displayTick)
+    : engine_(engine), watchdogTick_(std::move(watchdogTick)), displayTick_(std::move(displayTick)),
       nextDisplay_(tick_ms() + kDisplayMs) {}
 
 void HeadlessLoop::Wake() {
@@ -66,7 +67,7 @@ void HeadlessLoop::RunDueTimers() {
         watchdogTick_();
     }
     if (display) {
-        engine_.ShowWatcherState();
+        displayTick_();
     }
 }
 

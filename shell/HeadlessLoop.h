@@ -2,7 +2,7 @@
 // work over, a timer is due or a stop is requested. The two timers of the
 // window live here: the watchdog (Timer1, every 10 s, from the watcher's
 // start; it runs the life cycle's watchdog tick) and the display (Timer2,
-// every second).
+// every second; the life cycle's display tick).
 #pragma once
 
 #include <condition_variable>
@@ -16,7 +16,8 @@ class Engine;
 
 class HeadlessLoop {
 public:
-    HeadlessLoop(Engine& engine, std::function<void()> watchdogTick);
+    HeadlessLoop(Engine& engine, std::function<void()> watchdogTick,
+                 std::function<void()> displayTick);
 
     // Thread-safe: the watcher queued a hand-over.
     void Wake();
@@ -36,6 +37,7 @@ public:
 private:
     Engine& engine_;
     std::function<void()> watchdogTick_;
+    std::function<void()> displayTick_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool woken_ = false;

@@ -22,9 +22,13 @@ public:
     bool Start() override {
         EngineOptions options = engineOptions_;
         options.startDirectory = CaptureStartDirectory();
+        // What a window's event log page would show goes where the console
+        // goes: the journal of a service.
+        options.logListener = [this](std::string_view message) { console_.Say(message); };
         life_ = std::make_unique<LifeCycle>(console_, *this, std::move(options), events_);
-        loop_ =
-            std::make_unique<HeadlessLoop>(life_->GetEngine(), [this] { life_->WatchdogTick(); });
+        loop_ = std::make_unique<HeadlessLoop>(
+            life_->GetEngine(), [this] { life_->WatchdogTick(); },
+            [this] { life_->DisplayTick(); });
         console_.SetLoop(loop_.get());
         if (!life_->Construct()) {
             return false;

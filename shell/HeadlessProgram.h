@@ -1,5 +1,5 @@
 // Kelmora without a window: the whole life cycle in the system's order, on
-// the main thread, until SIGTERM or SIGINT (a confirmed close). Exit code 0,
+// the main thread, until SIGTERM, SIGINT or SIGHUP. Exit code 0,
 // or -1 when another copy already runs.
 #pragma once
 

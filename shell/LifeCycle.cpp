@@ -85,6 +85,11 @@ void LifeCycle::WatchdogTick() {
     engine_->CheckWatcher();
 }
 
+void LifeCycle::DisplayTick() {
+    Notify(events_.displayTick, *engine_);
+    engine_->ShowWatcherState();
+}
+
 void LifeCycle::Destroy() {
     if (destroyed_) {
         return;

@@ -23,6 +23,8 @@
 //                   then LifeCycleEvents::started
 //   WatchdogTick()  Timer1: LifeCycleEvents::watchdogTick, then the
 //                   engine's watchdog (which resets the watcher's heartbeat)
+//   DisplayTick()   Timer2: LifeCycleEvents::displayTick, then the engine's
+//                   display
 //   Destroy()       LifeCycleEvents::stopping; the watchdog timer off; the
 //                   engine's shutdown ("Stop programu")
 //
@@ -55,6 +57,9 @@ struct LifeCycleEvents {
     // once, on the thread that asked, while a job may still be ending; only
     // thread-safe work here.
     std::function<void(Engine&)> stopRequested;
+    // The display timer runs on the main thread (every second), from the
+    // start on: the main loop is alive.
+    std::function<void(Engine&)> displayTick;
     // The shutdown sequence begins.
     std::function<void(Engine&)> stopping;
 };
@@ -89,6 +94,7 @@ public:
     bool Construct();
     void Create();
     void WatchdogTick();
+    void DisplayTick();
     // Once; also run by the destructor of a life cycle that was constructed.
     void Destroy();
 

@@ -52,10 +52,13 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     return parsed;
 }
 
-std::string ProgramUsage() {
+std::string ProgramUsage(std::string_view defaultConfigFile) {
     return "usage: kelmora [--headless] [--config FILE] [--trace FILE]\n"
            "  --headless     run without a window; messages go to standard error\n"
-           "  --config FILE  the configuration file (default: the executable's path with .ini)\n"
+           "  --config FILE  the configuration file, instead of\n"
+           "                 " +
+           std::string(defaultConfigFile) +
+           "\n"
            "  --trace FILE   write what goes over each serial line to FILE (kept under 16 MiB,\n"
            "                 the part before in FILE.1)\n"
            "  --version      the version\n"

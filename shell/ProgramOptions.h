@@ -1,12 +1,13 @@
 // The program's command line:
 //   kelmora [--headless] [--config FILE] [--trace FILE] [--version] [--help]
 // --headless runs without a window (servers, tests); --config names the INI
-// file instead of the one beside the executable; --trace writes the line
-// trace (serial/LineTrace.h) to FILE.
+// file instead of the usual one (shell/ProgramLocations.h); --trace writes the
+// line trace (serial/LineTrace.h) to FILE.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelmora {
@@ -27,6 +28,8 @@ struct ParsedOptions {
 
 ParsedOptions ParseProgramOptions(const std::vector<std::string>& arguments);
 
-std::string ProgramUsage();
+// `defaultConfigFile`: where the INI is without --config in this run (beside
+// the executable, or the installed program's place), in the system's encoding.
+std::string ProgramUsage(std::string_view defaultConfigFile);
 
 } // namespace kelmora

@@ -2,9 +2,11 @@
 #include "Version.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Path.h"
+#include "platform/ProcessSetup.h"
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramLocations.h"
 #include "shell/ProgramOptions.h"
+#include "shell/ServiceStart.h"
 #include "shell/ServiceWatchdog.h"
 #ifdef KELMORA_WITH_WINDOW
 #include "shell/window/GuiProgram.h"
@@ -21,6 +23,7 @@
 
 int main(int argc, char** argv) {
     using namespace kelmora;
+    prepare_process();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParsedOptions parsed = ParseProgramOptions(arguments);
 #ifdef KELMORA_WITH_WIN32_WINDOW
@@ -35,12 +38,19 @@ int main(int argc, char** argv) {
         use_console();
     }
 #endif
+    const EnvironmentLookup environment = process_environment();
+    // Where this run would read its INI without --config.
+    const auto usage = [&] {
+        return ProgramUsage(system_path(ResolveProgramLocations(std::nullopt, executable_path(),
+                                                                environment, current_directory())
+                                            .iniPath));
+    };
     if (!parsed.error.empty()) {
-        std::cerr << "kelmora: " << parsed.error << '\n' << ProgramUsage();
+        std::cerr << "kelmora: " << parsed.error << '\n' << usage();
         return 2;
     }
     if (parsed.options.help) {
-        std::cout << ProgramUsage();
+        std::cout << usage();
         return 0;
     }
     if (parsed.options.version) {
@@ -56,8 +66,8 @@ int main(int argc, char** argv) {
     if (!traceFile.empty() && !is_absolute_path(traceFile)) {
         traceFile = join_path(current_directory(), traceFile);
     }
-    ProgramLocations locations = ResolveProgramLocations(
-        configFile, executable_path(), process_environment(), current_directory());
+    ProgramLocations locations =
+        ResolveProgramLocations(configFile, executable_path(), environment, current_directory());
     EnterStartDirectory(locations);
     EngineOptions files;
     files.iniPath = locations.iniPath;
@@ -81,5 +91,11 @@ int main(int argc, char** argv) {
         }
     }
 #endif
+    // Nobody sees a service's defaults: it runs on its configuration or not.
+    if (RunsAsService(environment)) {
+        if (const auto problem = MissingServiceConfiguration(locations.iniPath)) {
+            return RefuseToServeWithout(locations.startDirectory, *problem);
+        }
+    }
     return RunHeadless(files, ServiceNotifications());
 }

@@ -5,9 +5,10 @@
 #
 # The programs, the desktop entry and the icons come from the build's own
 # install rules (prefix /usr); this adds what only the Debian package has:
-# the service, its conffile, the documentation, the maintainer scripts and
-# the control file, whose Depends come from the shared libraries the
-# programs actually use (dpkg-shlibdeps).
+# the service, its conffiles (the configuration, the event log's logrotate
+# rule), the documentation, the maintainer scripts and the control file,
+# whose Depends come from the shared libraries the programs actually use
+# (dpkg-shlibdeps).
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -32,6 +33,7 @@ strip --remove-section=.comment --remove-section=.note "$root"/usr/bin/*
 gzip -9n "$root"/usr/share/man/man1/*.1
 
 install -D -m 0644 "$here/kelmora.ini" "$root/etc/kelmora/kelmora.ini"
+install -D -m 0644 "$here/kelmora.logrotate" "$root/etc/logrotate.d/kelmora"
 install -D -m 0644 "$here/kelmora.service" "$root/lib/systemd/system/kelmora.service"
 doc=$root/usr/share/doc/kelmora
 install -D -m 0644 "$here/copyright" "$doc/copyright"
@@ -53,7 +55,7 @@ mkdir -p "$root/DEBIAN"
 installed_size=$(du -sk --apparent-size "$root" | cut -f1)
 sed -e "s/@VERSION@/$version/" -e "s/@INSTALLED_SIZE@/$installed_size/" -e "s/@SHLIBS@/$shlibs/" \
     "$here/control.in" >"$root/DEBIAN/control"
-echo /etc/kelmora/kelmora.ini >"$root/DEBIAN/conffiles"
+printf '%s\n' /etc/kelmora/kelmora.ini /etc/logrotate.d/kelmora >"$root/DEBIAN/conffiles"
 for script in postinst prerm postrm; do
     install -m 0755 "$here/$script" "$root/DEBIAN/$script"
 done

@@ -325,7 +325,7 @@ void OperatorForm::Timer1Timer() {
 }
 
 void OperatorForm::Timer2Timer() {
-    Guarded([this] { engine_->ShowWatcherState(); });
+    Guarded([this] { life_->DisplayTick(); });
 }
 
 // --- the configuration ---

@@ -9,6 +9,7 @@
 #include "engine/Terminals.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
+#include "platform/Priority.h"
 #include "platform/TextLines.h"
 #include "serial/Customport.h"
 #include "serial/PortDevices.h"
@@ -19,7 +20,9 @@
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -359,6 +362,8 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
     Open();
     const std::string request = dir.file("request.cfg");
     const std::string bad = request + ".bad";
+    const std::string secret = dir.file("secret.txt");
+    ASSERT_TRUE(write_file(secret, "TERM1\r\nsecret\r\n"));
     struct Case {
         const char* name;
         std::function<void()> make;
@@ -367,6 +372,10 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
         {"a FIFO", [&] { ASSERT_EQ(mkfifo(request.c_str(), 0600), 0); }},
         {"a link to an endless device",
          [&] { ASSERT_EQ(symlink("/dev/zero", request.c_str()), 0); }},
+        // Planted by another member of the data path's group: the file's
+        // first line must reach neither the log nor the terminal.
+        {"a link to a file only the program may read",
+         [&] { ASSERT_EQ(symlink(secret.c_str(), request.c_str()), 0); }},
         {"more line breaks than a request can hold",
          [&] { ASSERT_TRUE(write_file(request, std::string(kMaxCommandFileLines + 1, '\n'))); }},
         {"more bytes than a request can hold",
@@ -387,6 +396,8 @@ TEST_F(Runner, ARequestFileThatCannotBeTakenIsSetAsideOnceAndTheNextIsServed) {
             << messages[logged];
         EXPECT_NE(messages[logged].find(bad), std::string::npos);
     }
+    EXPECT_EQ(log.Read()->find("secret"), std::string::npos);
+    EXPECT_EQ(read_file(secret), "TERM1\r\nsecret\r\n");
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_TRUE(FramesSinceOpen().empty());
     far.Script({{kAckByte}});
@@ -488,4 +499,47 @@ TEST_F(Runner, AnOutputFileThatCannotBeWrittenEndsTheJobWithAFailurePair) {
     runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
     EXPECT_EQ(Status(), "-1,-1\r\n");
     EXPECT_FALSE(file_exists(dir.file("request.cfg.job")));
+}
+
+namespace {
+
+// The calling thread without the right to raise its priority, as a service's
+// unit leaves it (no CAP_SYS_NICE), until the object goes.
+class PriorityNotRaisable {
+public:
+    PriorityNotRaisable() {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[CAP_TO_INDEX(CAP_SYS_NICE)].effective &= ~CAP_TO_MASK(CAP_SYS_NICE);
+        syscall(SYS_capset, &header_, lowered);
+    }
+    ~PriorityNotRaisable() { syscall(SYS_capset, &header_, saved_); }
+    PriorityNotRaisable(const PriorityNotRaisable&) = delete;
+    PriorityNotRaisable& operator=(const PriorityNotRaisable&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
+
+} // namespace
+
+TEST_F(Runner, AHighPriorityTheSystemRefusesIsSaidOnce) {
+    Open();
+    const PriorityNotRaisable refused;
+    const int noted = current_priority();
+    if (raise_priority()) {
+        restore_priority(noted);
+        GTEST_SKIP() << "this system lets the priority be raised without the right to";
+    }
+    console.highPriority = true;
+    far.Script({{kAckByte}, {kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\nO11\r\n"));
+    EXPECT_EQ(Status(), "2,0\r\n") << "the job runs at the priority it has";
+    const auto messages = LogMessages(log.Read().value_or(""));
+    EXPECT_EQ(std::count(messages.begin(), messages.end(),
+                         "Priorita komunikace HIGH_PRIORITY: syst\xE9m zv\xFD\x9A"
+                         "en\xED "
+                         "priority nepovolil"),
+              1);
 }

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "platform/SingleInstance.h"
 #include "platform/TextLines.h"
 #include "serial/PortDevices.h"
 #include "support/LogMessages.h"
@@ -127,28 +128,110 @@ TEST_F(EngineRun, AFileWrittenALineAtATimeIsNotCut) {
     EXPECT_EQ(Status(), "20,0\r\n");
 }
 
-TEST_F(EngineRun, ARequestFileThatCannotBeDeletedIsLoggedAndTakenAgain) {
-    const int fd = open(dir.str().c_str(), O_RDONLY | O_DIRECTORY);
+TEST_F(EngineRun, ADataPathThatCannotBeWrittenIsLoggedOnceAndServedOnceItCanBe) {
+    // Missing at the start: the host makes it later.
+    const std::string data = dir.file("data");
+    ASSERT_TRUE(WriteIni(dir.file("kelmora.ini"), data, {{0, 1, kCom}}, {{kCom, pty.path()}}));
+    StartEngine(EngineOptions{}.watcher);
+    const std::string missing = "Do datov\xE9ho adres\xE1\xF8"
+                                "e " +
+                                data +
+                                " nelze zapisovat (neexistuje): soubory po\x9E"
+                                "adavk\xF9 se "
+                                "nep\xF8"
+                                "eb\xEDraj\xED";
+    const auto atStart = Logged();
+    EXPECT_NE(std::find(atStart.begin(), atStart.end(), missing), atStart.end());
+    std::filesystem::create_directory(data);
+    far.Script({{kAckByte}});
+    ASSERT_TRUE(write_file(join_path(data, "request.cfg"), "TERM1\r\nO00\r\n"));
+    ASSERT_TRUE(Pump([&] { return read_file(join_path(data, "rexcom.sta")) == "1,0\r\n"; }));
+    const auto log = Logged();
+    EXPECT_EQ(std::count(log.begin(), log.end(), missing), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(),
+                         "Do datov\xE9ho adres\xE1\xF8"
+                         "e " +
+                             data + " lze op\xECt zapisovat"),
+              1);
+
+    // Refused while the program runs (an immutable directory: needs root on
+    // ext4): the request file waits, said once, not at every poll.
+    const int fd = open(data.c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
     int flags = 0;
     ASSERT_EQ(ioctl(fd, FS_IOC_GETFLAGS, &flags), 0);
-    ASSERT_TRUE(write_file(Request(), "O00\r\n"));
+    ASSERT_TRUE(write_file(join_path(data, "request.cfg"), "TERM1\r\nO11\r\n"));
     const int immutable = flags | FS_IMMUTABLE_FL;
     if (ioctl(fd, FS_IOC_SETFLAGS, &immutable) != 0) {
         close(fd);
         GTEST_SKIP() << "cannot make the data directory immutable here (needs root on ext4)";
     }
-    ASSERT_TRUE(Pump([&] {
-        const auto log = Logged();
-        return std::count(log.begin(), log.end(),
-                          "Nelze vymazat soubor po\x9E"
-                          "adavk\xF9") >= 2;
-    }));
+    int looks = 0;
+    ASSERT_TRUE(WaitUntil([&] { return looks >= 3; }, 15000,
+                          [&] {
+                              looks += engine->HandOvers().HasPending() ? 1 : 0;
+                              engine->RunHandOvers();
+                          }));
     ioctl(fd, FS_IOC_SETFLAGS, &flags);
     close(fd);
+    const auto refused = Logged();
+    EXPECT_EQ(std::count(refused.begin(), refused.end(),
+                         "Do datov\xE9ho adres\xE1\xF8"
+                         "e " +
+                             data +
+                             " nelze zapisovat (p\xF8\xEDstup odep\xF8"
+                             "en): soubory po\x9E"
+                             "adavk\xF9 se nep\xF8"
+                             "eb\xEDraj\xED"),
+              1);
+    EXPECT_EQ(std::count(refused.begin(), refused.end(),
+                         "Nelze vymazat soubor po\x9E"
+                         "adavk\xF9"),
+              0);
     far.Script({{kAckByte}});
-    ASSERT_TRUE(Pump([&] { return !file_exists(Request()) && Status().has_value(); }));
-    EXPECT_EQ(Status(), "1,0\r\n");
+    ASSERT_TRUE(Pump([&] { return !file_exists(join_path(data, "request.cfg")); }));
+    ASSERT_TRUE(Pump([&] { return far.Frames().back()[3] == '1'; }));
+}
+
+TEST_F(EngineRun, ALostMarkIsTakenAgainAtTheNextLookOrSaidToBeAnotherCopys) {
+    // The data directory removed and made again under the running program:
+    // its lock file goes with it.
+    const std::string lockFile = dir.file("kelmora.lock");
+    const std::string takenAgain = "Z\xE1mek " + lockFile +
+                                   " p\xF8"
+                                   "evzat znovu";
+    const std::string elsewhere = "Z\xE1mek " + lockFile +
+                                  " dr\x9E\xED jin\xE1 kopie programu: soubory po\x9E"
+                                  "adavk\xF9 se nep\xF8"
+                                  "eb\xEDraj\xED";
+    ASSERT_TRUE(remove_file(lockFile));
+    far.Script({{kAckByte}});
+    ASSERT_TRUE(write_file(Request(), "TERM1\r\nO00\r\n"));
+    ASSERT_TRUE(Pump([&] { return Status() == "1,0\r\n" && !file_exists(Request()); }));
+    const auto log = Logged();
+    EXPECT_EQ(std::count(log.begin(), log.end(), takenAgain), 1);
+    EXPECT_FALSE(SingleInstance("kelmora", dir.str()).Held()) << "the lock keeps out again";
+
+    // This time another copy took the directory first: no request file is
+    // taken while it holds it.
+    ASSERT_TRUE(remove_file(lockFile));
+    auto other = std::make_unique<SingleInstance>("kelmora", dir.str());
+    ASSERT_TRUE(other->Held());
+    ASSERT_TRUE(write_file(Request(), "TERM1\r\nO11\r\n"));
+    int looks = 0;
+    ASSERT_TRUE(WaitUntil([&] { return looks >= 2; }, 15000,
+                          [&] {
+                              looks += engine->HandOvers().HasPending() ? 1 : 0;
+                              engine->RunHandOvers();
+                          }));
+    EXPECT_TRUE(file_exists(Request()));
+    const auto refused = Logged();
+    EXPECT_EQ(std::count(refused.begin(), refused.end(), elsewhere), 1);
+    other.reset();
+    far.Script({{kAckByte}});
+    ASSERT_TRUE(Pump([&] { return !file_exists(Request()); }));
+    const auto served = Logged();
+    EXPECT_EQ(std::count(served.begin(), served.end(), takenAgain), 2);
 }
 
 TEST_F(EngineRun, ShutdownDropsAWaitingHandOverAndLogsStopLast) {

@@ -11,15 +11,15 @@
 #include "sim/Simulator.h"
 #include "support/ChildProcess.h"
 #include "support/LogMessages.h"
+#include "support/NotifySocket.h"
 #include "support/ScriptedTerminal.h"
 #include "support/TempDir.h"
 #include "support/TestIni.h"
 #include "support/WaitUntil.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -170,6 +170,40 @@ TEST_F(Headless, AStopDuringAJobEndsItAfterTheCurrentCommand) {
     EXPECT_EQ(log.back(), "Stop programu");
 }
 
+TEST_F(Headless, StartedWithoutStandardStreamsItKeepsItsLineForTheFrames) {
+    // A port opened as descriptor 2 would carry every console message.
+    ChildProcess kelmora(KELMORA_PROGRAM, {"--headless", "--config", dir.file("kelmora.ini")},
+                         dir.str(), {"XDG_RUNTIME_DIR=" + dir.str()}, "");
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    for (const int fd : {0, 1, 2}) {
+        EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(kelmora.Pid()) + "/fd/" +
+                                                std::to_string(fd)),
+                  "/dev/null")
+            << fd;
+    }
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    EXPECT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+    kelmora.Signal(SIGTERM);
+    EXPECT_EQ(kelmora.Wait(10000), 0);
+}
+
+TEST_F(Headless, AConsoleThatWentAwayOrAHangUpNeverEndsItInTheMiddleOfAJob) {
+    // Standard error is a pipe whose reader goes away, as with `| head -1`;
+    // then the terminal it was started from hangs up.
+    const std::string pipe = dir.file("console");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    auto kelmora = Start("console");
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    ::close(reader);
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("rexcom.sta")) == "1,1\r\n"; }));
+    kelmora->Signal(SIGHUP);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+    EXPECT_EQ(Log().back(), "Stop programu");
+}
+
 TEST_F(Headless, RequestFilesThatCannotBeTakenAreSetAsideAndServiceGoesOn) {
     auto kelmora = Start();
     ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
@@ -224,6 +258,27 @@ TEST_F(Headless, AConfigurationFileThatIsNoFileStillStartsAndStops) {
         })) << config;
         kelmora.Signal(signal);
         EXPECT_EQ(kelmora.Wait(10000), 0) << config;
+    }
+}
+
+TEST_F(Headless, AServiceWithoutItsConfigurationSaysSoAndServesNothing) {
+    // On the defaults it would serve from its start directory, where nobody
+    // drops a request file.
+    NotifySocket manager(dir.file("notify"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.file("missing.ini"), "neexistuje"}, {Data(), "není to obyčejný soubor"}};
+    for (const auto& [config, why] : cases) {
+        remove_file(dir.file("errorlog.txt"));
+        ChildProcess kelmora(KELMORA_PROGRAM, {"--headless", "--config", config}, dir.str(),
+                             {"XDG_RUNTIME_DIR=" + dir.str(), manager.Variable()},
+                             dir.file("journal.txt"));
+        EXPECT_EQ(kelmora.Wait(10000), 78) << config;
+        const std::string said = "Konfiguraci nelze načíst ze souboru " + config + " (" + why +
+                                 "): služba bez konfigurace nepracuje";
+        EXPECT_EQ(Log(), std::vector<std::string>{cp1250_from_utf8(said)});
+        EXPECT_EQ(read_file(dir.file("journal.txt")), "kelmora: " + said + "\n");
+        EXPECT_TRUE(manager.Received("STATUS=" + said));
+        EXPECT_FALSE(manager.ReceivedWith("READY=1"));
     }
 }
 
@@ -306,31 +361,70 @@ TEST_F(Headless, AJobKilledMidwayIsReportedAtTheNextStartAndNeverRunAgain) {
 // the service manager's watchdog at its own watchdog tick (every 10 s) while
 // its watcher lives, and says when it stops.
 TEST_F(Headless, TellsTheServiceManagerReadyWatchdogAndStopping) {
-    const std::string socketPath = dir.file("notify");
-    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    socketPath.copy(address.sun_path, socketPath.size());
-    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    std::vector<std::string> received;
-    const auto receivedState = [&](const std::string& state) {
-        char buffer[256];
-        for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;) {
-            received.emplace_back(buffer, static_cast<std::size_t>(n));
-        }
-        return std::find(received.begin(), received.end(), state) != received.end();
-    };
+    NotifySocket manager(dir.file("notify"));
+    const auto receivedState = [&](const std::string& state) { return manager.Received(state); };
 
-    auto kelmora = Start("stderr.txt", {"NOTIFY_SOCKET=" + socketPath});
+    auto kelmora = Start("stderr.txt", {manager.Variable()});
     ASSERT_TRUE(WaitFor([&] { return receivedState("READY=1\nSTATUS=Start programu"); }));
     EXPECT_TRUE(Logged("TERM 1 SLAVE")) << "ready before the start-up was done";
     EXPECT_TRUE(WaitFor([&] { return receivedState("WATCHDOG=1"); }));
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(10000), 0);
     EXPECT_TRUE(receivedState("STOPPING=1\nSTATUS=Stop programu"));
-    close(fd);
+}
+
+// What `systemctl status` and the journal show an administrator: the slots,
+// the last status pair, the event log's lines; and a data path the sandbox
+// does not let the service write (ProtectSystem=strict makes it read-only,
+// played here by a read-only mount of its own), with the fix.
+TEST_F(Headless, AsAServiceItsStatusAndJournalSayWhatAnAdministratorNeeds) {
+    NotifySocket manager(dir.file("notify"));
+    const std::vector<std::string> service = {manager.Variable(), "WATCHDOG_USEC=2000000"};
+    {
+        auto kelmora = Start("journal.txt", service);
+        ASSERT_TRUE(WaitFor([&] { return manager.Received("STATUS=T1 COM1 SLAVE"); }));
+        ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+        EXPECT_TRUE(WaitFor([&] { return manager.Received("STATUS=T1 COM1 SLAVE; stav 1,1"); }));
+        EXPECT_TRUE(manager.Received("WATCHDOG=1"));
+        kelmora->Signal(SIGTERM);
+        EXPECT_EQ(kelmora->Wait(10000), 0);
+        const std::string journal = read_file(dir.file("journal.txt")).value_or("");
+        for (const char* line :
+             {"kelmora: Start programu\n", "kelmora: COM1 otevřen\n", "kelmora: TERM 1 SLAVE\n",
+              "kelmora: 1,1\n", "kelmora: Stop programu\n"}) {
+            EXPECT_NE(journal.find(line), std::string::npos) << line;
+        }
+    }
+
+    remove_file(dir.file("errorlog.txt"));
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    const std::string readOnly = "mount -o bind,ro \"$0\" \"$0\" && exec \"$@\"";
+    std::vector<std::string> environment = service;
+    environment.push_back("XDG_RUNTIME_DIR=" + dir.str());
+    ChildProcess kelmora("/usr/bin/unshare",
+                         {"--mount", "--map-root-user", "sh", "-c", readOnly, Data(),
+                          KELMORA_PROGRAM, "--headless", "--config", dir.file("kelmora.ini")},
+                         dir.str(), environment, dir.file("journal.txt"));
+    const auto started = [&] { return Logged("TERM 1 SLAVE") || kelmora.Wait(0).has_value(); };
+    if (!kelmora.Started() || (WaitFor(started) && kelmora.Wait(0).has_value())) {
+        GTEST_SKIP() << "no mount namespace here: "
+                     << read_file(dir.file("journal.txt")).value_or("");
+    }
+    const std::string problem = "Do datového adresáře " + Data() + " nelze zapisovat";
+    const std::string fix =
+        "ReadWritePaths=" + Data() + " v doplňku služby (systemctl edit kelmora)";
+    EXPECT_TRUE(WaitFor([&] {
+        return manager.ReceivedWith("STATUS=" + problem + " (je jen pro čtení)") &&
+               manager.ReceivedWith(fix + "; T1 COM1 SLAVE");
+    }));
+    kelmora.Signal(SIGTERM);
+    EXPECT_EQ(kelmora.Wait(10000), 0);
+    const std::string journal = read_file(dir.file("journal.txt")).value_or("");
+    EXPECT_NE(journal.find(problem + ": zápis povolí " + fix), std::string::npos);
+    EXPECT_TRUE(file_exists(DataFile("request.cfg"))) << "not taken, never half taken";
+    const auto log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), std::string("Nelze vymazat soubor požadavků"_cp)),
+              0);
 }
 
 TEST_F(Headless, APulledAdapterIsUsedAgainWithoutARestart) {

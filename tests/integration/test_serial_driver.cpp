@@ -9,6 +9,7 @@
 // layer above, by a recording slot or opener; those tests say so in their names.
 #include "platform/Clock.h"
 #include "serial/Customport.h"
+#include "serial/OpenFailure.h"
 #include "serial/PortDevices.h"
 #include "serial/PortDriver.h"
 #include "support/LinePeer.h"
@@ -17,6 +18,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <thread>
@@ -29,7 +32,9 @@
 #include "support/TempDir.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -170,6 +175,56 @@ TEST_F(SerialDriver, MissingDeviceGivesNoHardware) {
     EXPECT_EQ(first_open_port(), nullptr);
 }
 
+TEST_F(SerialDriver, WhyAPortDidNotOpenIsSaidInWords) {
+#ifdef _WIN32
+    PortRecord* missing = open_port(299, 19200, 'N', 8, 1);
+    EXPECT_EQ(DescribeOpenFailure(299, missing->status, missing->open_error), "port neexistuje");
+    missing->close(missing);
+#else
+    kelmora::testing::TempDir dir;
+    const std::string line = port_device(kCom);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("directory")));
+    std::FILE* plain = std::fopen(dir.file("plain.txt").c_str(), "w");
+    ASSERT_NE(plain, nullptr);
+    std::fclose(plain);
+    PortRecord* holder = nullptr;
+    int marker = -1;
+    struct Case {
+        std::string device;
+        std::function<void()> arrange;
+        std::string said;
+    };
+    const Case cases[] = {
+        {dir.file("ttyUSB9"), [] {}, "za\xF8\xEDzen\xED " + dir.file("ttyUSB9") + " neexistuje"},
+        {dir.file("directory"), [] {}, dir.file("directory") + " je adres\xE1\xF8"},
+        {dir.file("plain.txt"), [] {}, dir.file("plain.txt") + " nen\xED s\xE9riov\xFD port"},
+        {line, [&] { holder = open(); }, line + " pou\x9E\xEDv\xE1 jin\xFD program"},
+        {line,
+         [&] {
+             holder->close(holder);
+             marker = ::open(line.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+             ioctl(marker, TIOCEXCL);
+         },
+         line + " pou\x9E\xEDv\xE1 jin\xFD program"},
+    };
+    for (const Case& c : cases) {
+        set_port_device(kCom, c.device);
+        c.arrange();
+        PortRecord* port = open();
+        EXPECT_LT(port->status, 0) << c.device;
+        EXPECT_EQ(DescribeOpenFailure(kCom, port->status, port->open_error), c.said);
+        port->close(port);
+    }
+    ioctl(marker, TIOCNXCL);
+    ::close(marker);
+    set_port_device(kCom, line);
+    PortRecord* port = open();
+    EXPECT_EQ(port->open_error, 0);
+    EXPECT_EQ(DescribeOpenFailure(kCom, SP_ERR_BAD_BAUD, 0),
+              line + " odm\xEDtl nastaven\xED linky (chyba -25)");
+#endif
+}
+
 #ifndef _WIN32
 TEST_F(SerialDriver, PortMadeExclusiveByAnotherProgramIsRefusedEvenToRoot) {
     // The other program holds the line with TIOCEXCL alone, no flock; root's
@@ -198,6 +253,35 @@ TEST_F(SerialDriver, HeldPortGivesInUseUntilItsHolderCloses) {
     holder->close(holder);
     PortRecord* third = open();
     EXPECT_EQ(third->status, SP_OK);
+}
+
+TEST_F(SerialDriver, ALineHeldByALiveProgramIsRefusedAndOneWhoseHolderWasKilledOpens) {
+    // The holder is another process, killed the way a watchdog abort or
+    // kill -9 ends a program: nothing of its own runs at its end.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        PortRecord* held = open();
+        const char state = held->status == SP_OK ? 'y' : 'n';
+        (void)!write(ready[1], &state, 1);
+        for (;;) {
+            pause();
+        }
+    }
+    char state = 0;
+    ASSERT_EQ(read(ready[0], &state, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(state, 'y');
+    PortRecord* refused = open();
+    EXPECT_EQ(refused->status, SP_ERR_IN_USE) << "a live holder keeps the line";
+    refused->close(refused);
+    kill(holder, SIGKILL);
+    ASSERT_EQ(waitpid(holder, nullptr, 0), holder);
+    PortRecord* port = open();
+    EXPECT_EQ(port->status, SP_OK) << "the line outlives its killed holder's claim";
 }
 #else
 // Windows refuses a second open of a held port with access denied; Wine lets

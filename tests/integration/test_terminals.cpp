@@ -4,6 +4,7 @@
 #include "engine/SharedFlags.h"
 #include "engine/TerminalHost.h"
 #include "engine/Terminals.h"
+#include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/TextLines.h"
 #include "serial/Customport.h"
@@ -19,6 +20,7 @@
 
 using namespace kelmora;
 using namespace kelmora::testing;
+using namespace kelmora::literals;
 
 namespace {
 
@@ -91,21 +93,31 @@ TEST_F(Tables, SlotsOnOneLineShareItsPort) {
     EXPECT_EQ(console.balloons[0].timeoutMs, 500);
 }
 
-TEST_F(Tables, PortThatFailsToOpenMarksItsSlotsWhite) {
+TEST_F(Tables, PortThatFailsToOpenMarksItsSlotsWhiteAndSaysWhyOnce) {
     config.Slots[0] = {1, kCom, true};
     config.Slots[1] = {2, kCom + 1, true};
     far.Script({{kAckByte}});
     Open();
+    const std::string device = dir.file("no-such-device");
     EXPECT_EQ(Logged(),
               (std::vector<std::string>{"COM10 otev\xF8"
                                         "en",
                                         "COM11 neotev\xF8"
                                         "en",
+                                        std::string("COM11: zařízení "_cp) + device + " neexistuje",
                                         "TERM 1 SLAVE", "COM port neotevren a TERM 2 NEPRIPOJEN"}));
     EXPECT_EQ(console.indicators[1], IndicatorState::PortNotOpen);
+    const std::size_t logged = Logged().size();
     terminals->RetestTerminals();
     EXPECT_EQ(console.indicators[1], IndicatorState::PortNotOpen);
     EXPECT_EQ(console.activePage, Page::Control);
+    EXPECT_EQ(Logged().size(), logged) << "the same reason is not said at every re-test";
+    // Another reason is said once more.
+    std::filesystem::create_directory(device);
+    terminals->RetestTerminals();
+    terminals->RetestTerminals();
+    EXPECT_EQ(Logged().size(), logged + 1);
+    EXPECT_EQ(Logged().back(), std::string("COM11: "_cp) + device + std::string(" je adresář"_cp));
 }
 
 TEST_F(Tables, NoPortOpenTurnsToTheConfigurationAndWarns) {
@@ -171,8 +183,9 @@ TEST_F(Tables, APulledAdapterIsUsedAgainOncePluggedBackBehindItsLink) {
         terminals->RetestTerminals();
         EXPECT_EQ(console.indicators[0], IndicatorState::PortNotOpen);
     }
-    EXPECT_EQ(Logged().size(), atStart + 2) << "the failure is logged once";
-    EXPECT_EQ(Logged().back(), "COM12 nepracuje (chyba -14)");
+    EXPECT_EQ(Logged().size(), atStart + 3) << "the failure and its reason are logged once";
+    EXPECT_EQ(Logged()[atStart + 1], "COM12 nepracuje (chyba -14)");
+    EXPECT_EQ(Logged().back(), std::string("COM12: zařízení "_cp) + link + " neexistuje");
 
     PtyPair adapter;
     ScriptedTerminal terminal(adapter);
@@ -180,7 +193,7 @@ TEST_F(Tables, APulledAdapterIsUsedAgainOncePluggedBackBehindItsLink) {
     plugIn(adapter);
     terminals->RetestTerminals();
     EXPECT_EQ(console.indicators[0], IndicatorState::Slave);
-    EXPECT_EQ(Logged().size(), atStart + 3);
+    EXPECT_EQ(Logged().size(), atStart + 4);
     EXPECT_EQ(Logged().back(), "COM12 otev\xF8"
                                "en");
 }

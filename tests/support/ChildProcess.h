@@ -25,7 +25,7 @@ class ChildProcess {
 public:
     // Starts `program` with `arguments` in `directory`; `environment` entries
     // ("NAME=value") are added to the test's own. Standard error goes to
-    // `errorFile`.
+    // `errorFile`; without one, standard input, output and error are closed.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& directory, const std::vector<std::string>& environment,
                  const std::string& errorFile) {
@@ -48,9 +48,15 @@ public:
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        if (errorFile.empty()) {
+            for (const int fd : {0, 1, 2}) {
+                posix_spawn_file_actions_addclose(&actions, fd);
+            }
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        }
         posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
         if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
             pid_ = -1;

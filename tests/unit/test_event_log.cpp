@@ -1,11 +1,15 @@
 // The event log "errorlog.txt": the line format, appending, clearing, a log
-// that cannot be written.
+// that cannot be written, a link planted under its name.
 #include "engine/EventLog.h"
 #include "platform/Files.h"
 #include "support/FixedLog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace kelmora;
 using kelmora::testing::FixedLog;
@@ -35,10 +39,28 @@ TEST(EventLog, AppendsOneLinePerEventAndClearLeavesAnEmptyFile) {
     EXPECT_EQ(log.Read(), "07/03/2013 09:05:03 - Stop programu\r\n");
 }
 
-TEST(EventLog, UnwritableLogDropsTheEventSilently) {
+TEST(EventLog, UnwritableLogDropsTheEventWhileItsListenerStillHearsIt) {
     TempDir dir;
-    const EventLog log(dir.file("missing"), [] { return kMarch7; });
+    std::vector<std::string> heard;
+    const EventLog log(
+        dir.file("missing"), [] { return kMarch7; },
+        [&](std::string_view message) { heard.emplace_back(message); });
     log.LogEvent("Start programu");
     EXPECT_FALSE(log.Read());
     EXPECT_FALSE(log.Clear());
+    EXPECT_EQ(heard, std::vector<std::string>{"Start programu"});
 }
+
+#ifndef _WIN32
+TEST(EventLog, ALinkPlantedUnderItsNameIsNeitherWrittenThroughNorCutNorRead) {
+    TempDir dir;
+    const std::string target = dir.file("only-the-program-may-write.txt");
+    ASSERT_TRUE(write_file(target, "precious\r\n"));
+    std::filesystem::create_symlink(target, dir.file("errorlog.txt"));
+    const EventLog log = FixedLog(dir);
+    log.LogEvent("Start programu");
+    EXPECT_FALSE(log.Clear());
+    EXPECT_FALSE(log.Read());
+    EXPECT_EQ(read_file(target), "precious\r\n");
+}
+#endif

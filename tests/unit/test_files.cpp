@@ -1,5 +1,6 @@
 // Whole-file operations: replace, write, append, remove, directories; only
 // regular files within a limit are read; a full disk keeps the old file.
+#include "platform/FileAccess.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "support/TempDir.h"
@@ -161,4 +162,20 @@ TEST(Files, DirectoryExistsOnlyForADirectory) {
     EXPECT_FALSE(directory_exists(dir.file("file.txt")));
     EXPECT_FALSE(directory_exists(dir.file("missing")));
     EXPECT_FALSE(directory_exists(""));
+}
+
+TEST(Files, WhyFilesCannotBeMadeInADirectory) {
+    TempDir dir;
+    ASSERT_TRUE(write_file(dir.file("file.txt"), "x"));
+    EXPECT_EQ(directory_write_problem(dir.path().string()), DirectoryProblem::None);
+    EXPECT_EQ(directory_write_problem(dir.file("missing")), DirectoryProblem::Missing);
+    EXPECT_EQ(directory_write_problem(""), DirectoryProblem::Missing);
+    EXPECT_EQ(directory_write_problem(dir.file("file.txt")), DirectoryProblem::NotDirectory);
+#ifndef _WIN32
+    if (geteuid() != 0) { // permissions do not bind root
+        std::filesystem::create_directory(dir.path() / "closed");
+        chmod(dir.file("closed").c_str(), 0555);
+        EXPECT_EQ(directory_write_problem(dir.file("closed")), DirectoryProblem::Denied);
+    }
+#endif
 }

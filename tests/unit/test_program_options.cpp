@@ -1,5 +1,5 @@
-// The command line: each option in both spellings, and a clear message for
-// what is not understood.
+// The command line: each option in both spellings, a clear message for what
+// is not understood, and the usage.
 #include "shell/ProgramOptions.h"
 
 #include <gtest/gtest.h>
@@ -34,4 +34,14 @@ TEST(ProgramOptions, FilesInBothSpellingsAndWhatIsNotUnderstood) {
             EXPECT_EQ(parsed.options.traceFile.value_or("-"), c.trace);
         }
     }
+}
+
+TEST(ProgramOptions, TheUsageNamesTheConfigurationFileOfThisRun) {
+    // Installed in /usr/bin the INI is not the executable's path with .ini.
+    const std::string usage = ProgramUsage("/home/anna/.config/kelmora/kelmora.ini");
+    EXPECT_NE(usage.find("--config FILE  the configuration file, instead of\n"
+                         "                 /home/anna/.config/kelmora/kelmora.ini\n"),
+              std::string::npos)
+        << usage;
+    EXPECT_EQ(usage.find("executable"), std::string::npos);
 }

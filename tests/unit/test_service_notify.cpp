@@ -1,4 +1,5 @@
-// Start-up done and the watchdog, told to systemd's notify socket.
+// Start-up done and the watchdog, told to systemd's notify socket; the
+// watchdog's interval.
 #include "platform/ServiceNotify.h"
 #include "support/TempDir.h"
 
@@ -12,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 using namespace kelmora;
@@ -53,5 +55,34 @@ TEST(ServiceNotify, TheStateArrivesAsOneDatagram) {
     EXPECT_FALSE(notify_service("WATCHDOG=1"));
     unsetenv("NOTIFY_SOCKET");
     EXPECT_FALSE(notify_service("WATCHDOG=1"));
+}
+#endif
+
+#ifndef _WIN32
+// The watchdog interval systemd gives, for this process only.
+TEST(ServiceNotify, TheWatchdogIntervalIsTheOneGivenToThisProcess) {
+    const std::string self = std::to_string(getpid());
+    struct Case {
+        const char* usec;
+        std::string pid; // empty: unset
+        std::optional<std::uint32_t> ms;
+    };
+    const Case cases[] = {
+        {"30000000", "", 30000},   {"5000000", self, 5000}, {"5000000", "1", std::nullopt},
+        {"1500", "", 1},           {"0", "", std::nullopt}, {"-5", "", std::nullopt},
+        {"12x", "", std::nullopt}, {"", "", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        setenv("WATCHDOG_USEC", c.usec, 1);
+        if (c.pid.empty()) {
+            unsetenv("WATCHDOG_PID");
+        } else {
+            setenv("WATCHDOG_PID", c.pid.c_str(), 1);
+        }
+        EXPECT_EQ(service_watchdog_interval_ms(), c.ms) << c.usec << " " << c.pid;
+    }
+    unsetenv("WATCHDOG_USEC");
+    unsetenv("WATCHDOG_PID");
+    EXPECT_EQ(service_watchdog_interval_ms(), std::nullopt);
 }
 #endif

@@ -1,8 +1,13 @@
-// The mark that only one copy runs, per user and per data directory.
+// The mark that only one copy runs, per user and per data directory, and a
+// directory's mark looked at again.
 #include "platform/SingleInstance.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -64,3 +69,59 @@ TEST(SingleInstance, AMarkInADirectoryKeepsOutEveryOtherCopyOfThatDirectoryOnly)
     SingleInstance third("Kelmoraprogram", oneDir);
     EXPECT_TRUE(third.Held());
 }
+
+#ifndef _WIN32
+// (On Windows the open lock file keeps its directory: nothing takes it away.)
+TEST(SingleInstance, ADirectorysMarkIsLookedAtAgainAfterItsLockFileWent) {
+    TempDir dir;
+    const std::string directory = dir.path().string();
+    SingleInstance first("kelmora", directory);
+    ASSERT_TRUE(first.Held());
+    EXPECT_EQ(first.Recheck(), MarkCheck::Kept);
+    // The directory removed and made again: nothing locks it any more until
+    // the copy looks again.
+    std::filesystem::remove(first.LockFile());
+    EXPECT_EQ(first.Recheck(), MarkCheck::TakenAgain);
+    EXPECT_FALSE(SingleInstance("kelmora", directory).Held());
+    // Another copy came first this time; once it ends, the mark comes back.
+    std::filesystem::remove(first.LockFile());
+    {
+        SingleInstance other("kelmora", directory);
+        ASSERT_TRUE(other.Held());
+        EXPECT_EQ(first.Recheck(), MarkCheck::HeldElsewhere);
+        EXPECT_FALSE(first.Held());
+        EXPECT_EQ(first.Recheck(), MarkCheck::HeldElsewhere);
+    }
+    EXPECT_EQ(first.Recheck(), MarkCheck::TakenAgain);
+    EXPECT_TRUE(first.Held());
+}
+
+TEST(SingleInstance, ALinkPlantedAsTheLockFileIsReplacedAndWhatLocksNothingIsSaid) {
+    TempDir dir;
+    const std::string directory = dir.path().string();
+    const std::string lockFile = dir.file("kelmora.lock");
+    const std::string target = dir.file("elsewhere.txt");
+    std::filesystem::create_symlink(target, lockFile);
+    {
+        SingleInstance first("kelmora", directory);
+        EXPECT_TRUE(first.Held());
+        EXPECT_FALSE(first.Unavailable());
+        EXPECT_FALSE(std::filesystem::is_symlink(lockFile));
+        EXPECT_FALSE(std::filesystem::exists(target));
+        EXPECT_FALSE(SingleInstance("kelmora", directory).Held()) << "the lock works";
+    }
+    // Neither a directory nor a FIFO under the name can be locked: held, and said.
+    std::filesystem::remove(lockFile);
+    std::filesystem::create_directory(lockFile);
+    SingleInstance beside("kelmora", directory);
+    EXPECT_TRUE(beside.Held());
+    EXPECT_TRUE(beside.Unavailable());
+    EXPECT_EQ(beside.Recheck(), MarkCheck::Unavailable);
+    std::filesystem::remove(lockFile);
+    ASSERT_EQ(mkfifo(lockFile.c_str(), 0600), 0);
+    EXPECT_TRUE(SingleInstance("kelmora", directory).Unavailable());
+    std::filesystem::remove(lockFile);
+    EXPECT_EQ(beside.Recheck(), MarkCheck::TakenAgain);
+    EXPECT_FALSE(beside.Unavailable());
+}
+#endif

@@ -45,3 +45,13 @@ TEST(StatusFile, UnwritableStatusFileStillLogsAndShows) {
                                      "07/03/2013 09:05:03 - Nelze zapsat soubor " +
                                          join_path(dir.file("missing"), "rexcom.sta") + "\r\n");
 }
+
+TEST(StatusFile, AStatusPairIsToldFromTheLogsOtherMessages) {
+    for (const char* pair : {"-1,-1", "1,0", "12,2500", "-1,0"}) {
+        EXPECT_TRUE(IsStatusPair(pair)) << pair;
+    }
+    for (const char* other : {"", ",", "1,", ",0", "1,0,0", "1, 0", "-,1", "TERM 1 SLAVE",
+                              "COM1 nepracuje (chyba -14)"}) {
+        EXPECT_FALSE(IsStatusPair(other)) << other;
+    }
+}

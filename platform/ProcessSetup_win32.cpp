@@ -1,0 +1,7 @@
+#include "platform/ProcessSetup.h"
+
+namespace kelmora {
+
+void prepare_process() {}
+
+} // namespace kelmora
