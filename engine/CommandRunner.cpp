@@ -8,6 +8,7 @@
 #include "engine/Terminals.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
+#include "platform/FileWriters.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Priority.h"
@@ -117,8 +118,9 @@ void CommandRunner::Pause(int ms) {
     }
 }
 
-void CommandRunner::SetAside(const std::string& path, FileProblem problem) {
-    const std::string bad = path + std::string(kBadRequestSuffix);
+void CommandRunner::SetAside(const std::string& path, const std::string& requestPath,
+                             FileProblem problem) {
+    const std::string bad = requestPath + std::string(kBadRequestSuffix);
     bool moved = rename_over(path, bad);
     if (!moved && remove_file(bad)) {
         moved = rename_over(path, bad); // a directory does not replace a file
@@ -197,19 +199,40 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
-    // Another member of the data path's group may have put a link here to a
-    // file only this program may read: never followed.
-    TextFile file = read_text_file(path, kMaxCommandFileBytes, kMaxCommandFileLines, Links::Refuse);
-    if (file.problem == FileProblem::Missing || file.problem == FileProblem::Busy) {
-        return; // gone meanwhile, or its writer still holds it: the next poll
+    // Taken away from its writers: renamed to its work name and read while
+    // none can come back to it. Another member of the data path's group may
+    // have put a link here to a file only this program may read: never
+    // followed.
+    const std::string work = path + std::string(kWorkSuffix);
+    TakenFile taken = take_file(path, work, kMaxCommandFileBytes);
+    const FileProblem problem = taken.content.problem;
+    if (problem == FileProblem::Missing || problem == FileProblem::Busy) {
+        return; // gone meanwhile, or a writer has it again: its close brings it back
     }
-    if (!file.ok()) {
-        SetAside(path, file.problem);
+    if (!taken.moved) {
+        if (problem != FileProblem::None) {
+            SetAside(path, path, problem);
+        } else if (!renameRefusedLogged_) {
+            renameRefusedLogged_ = true;
+            log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
+        }
         return;
     }
-    const std::string work = path + std::string(kWorkSuffix);
-    if (!rename_over(path, work)) {
-        log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
+    renameRefusedLogged_ = false;
+    if (taken.changed) {
+        // Its writer came back while it was read: never a job from a cut file.
+        if (!file_exists(path) && rename_over(work, path)) {
+            log_.LogEvent("Soubor požadavků se ještě zapisuje: úloha počká, až bude celý"_cp);
+        } else {
+            log_.LogEvent("Soubor požadavků se při převzetí měnil: úloha se nespouští"_cp);
+            FinishJob(work, -1, -1);
+        }
+        return;
+    }
+    const std::optional<FileStamp> takenStamp = file_stamp(work);
+    TextFile file = text_file_of(std::move(taken.content));
+    if (!file.ok()) {
+        SetAside(work, path, file.problem);
         return;
     }
     CommandList = std::move(file.lines);
@@ -238,6 +261,13 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     }
     if (!SaveResults()) {
         // The host must not take the old output file for this job's.
+        FinishJob(work, -1, -1);
+        return;
+    }
+    if (file_stamp(work) != takenStamp) {
+        // Something still wrote to it: the job ran from what was there when it
+        // was taken, which the host did not mean as the whole request.
+        log_.LogEvent("Soubor požadavků se během úlohy změnil: úloha nebyla celá"_cp);
         FinishJob(work, -1, -1);
         return;
     }

@@ -121,7 +121,9 @@ private:
     };
     // The selected terminal's counts, or -1,-1 when its slot is not connected.
     Pair JobPair() const;
-    void SetAside(const std::string& path, FileProblem problem);
+    // `path` (the request file, or its work file) aside under the request
+    // file's name with kBadRequestSuffix; logged and reported.
+    void SetAside(const std::string& path, const std::string& requestPath, FileProblem problem);
     // The job's final status; the work file goes once it is written.
     void FinishJob(const std::string& workPath, int a, int b);
 
@@ -135,7 +137,8 @@ private:
     // The final status of a job whose work file is still there because the
     // pair could not be written (none: the job is the last run's, -1,-1).
     std::optional<Pair> pending_;
-    bool waitLogged_ = false; // "a request waits" said once while pending
+    bool waitLogged_ = false;          // "a request waits" said once while pending
+    bool renameRefusedLogged_ = false; // a request that cannot be moved, said once
 };
 
 // atol: leading white space, a sign, then decimal digits up to the first

@@ -1,7 +1,7 @@
-// Whether another program still has a file open for writing. A request file
-// must never be taken while its writer is at it: on POSIX it can be renamed
-// away from under the writer, and whatever the writer writes after that is
-// lost with it.
+// Files that other programs write: whether a writer still has one open, and
+// taking one away from its writers whole. A request file must never be taken
+// while its writer is at it: on POSIX it can be renamed away from under the
+// writer, and whatever the writer writes after that is lost with it.
 //
 // Linux asks the kernel for a read lease, which it refuses while anyone at
 // all has the file open for writing: another user, a Samba server writing
@@ -12,6 +12,9 @@
 // writing, which fails while any writer has it open.
 #pragma once
 
+#include "platform/Files.h"
+
+#include <cstddef>
 #include <string_view>
 
 namespace kelmora {
@@ -23,5 +26,23 @@ enum class Writers {
 };
 
 Writers file_writers(std::string_view path);
+
+struct TakenFile {
+    // What was read, or why it could not be taken: Busy while a writer has
+    // it open; Link, NotRegular, TooLarge (by its size) and Missing before
+    // anything was moved.
+    FileContent content;
+    bool moved = false;   // it is under the work name now
+    bool changed = false; // written to while it was taken: what was read may be cut
+};
+
+// Moves the regular file at `path` (never following a link) to `workPath`,
+// replacing a file there, and reads it, at most `limit` bytes, while no
+// writer can come back to it: Linux holds a read lease meanwhile (a writer
+// that opens it breaks the lease, and that is `changed`); Windows holds it
+// open refusing to share writing. Where the lease cannot be had, a file that
+// grew or changed its stamp while it was read is `changed`. A move the
+// system refuses leaves it where it was (`moved` false, content empty).
+TakenFile take_file(std::string_view path, std::string_view workPath, std::size_t limit);
 
 } // namespace kelmora

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <mutex>
 
 namespace kelmora {
@@ -20,14 +22,58 @@ void IgnoreLeaseBreaks() {
     std::call_once(once, [] { std::signal(SIGIO, SIG_IGN); });
 }
 
+// The descriptor is closed on every way out.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Opens without waiting on whatever stands under the name, never through a
+// link, for reading only (a lease needs that).
+int open_for_lease(const std::string& native) {
+    return ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+FileProblem problem_of(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileProblem::Missing;
+    case ELOOP:
+        return FileProblem::Link;
+    case EISDIR:
+    case ENXIO:
+    case ENODEV:
+        return FileProblem::NotRegular;
+    default:
+        return FileProblem::Unreadable;
+    }
+}
+
+TakenFile refused(FileProblem problem) {
+    TakenFile taken;
+    taken.content.problem = problem;
+    return taken;
+}
+
 } // namespace
 
 Writers file_writers(std::string_view path) {
     IgnoreLeaseBreaks();
     // A lease is taken on a descriptor open for reading only, and the open
     // must not wait on whatever stands under the name.
-    const int fd = ::open(system_path(path).c_str(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = open_for_lease(system_path(path));
     if (fd < 0) {
         return Writers::Unknown;
     }
@@ -43,6 +89,69 @@ Writers file_writers(std::string_view path) {
     }
     ::close(fd);
     return writers;
+}
+
+TakenFile take_file(std::string_view path, std::string_view workPath, std::size_t limit) {
+    IgnoreLeaseBreaks();
+    const std::string native = system_path(path);
+    struct stat st {};
+    if (lstat(native.c_str(), &st) != 0) {
+        return refused(problem_of(errno));
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return refused(FileProblem::Link);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return refused(FileProblem::NotRegular);
+    }
+    const OpenFile fd(open_for_lease(native));
+    if (fd.get() < 0) {
+        return refused(problem_of(errno));
+    }
+    if (fstat(fd.get(), &st) != 0) {
+        return refused(FileProblem::Unreadable);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return refused(FileProblem::NotRegular);
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > limit) {
+        return refused(FileProblem::TooLarge);
+    }
+    bool leased = fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0;
+    if (!leased && errno == EAGAIN) {
+        return refused(FileProblem::Busy);
+    }
+    TakenFile taken;
+    if (std::rename(native.c_str(), system_path(workPath).c_str()) != 0) {
+        if (leased) {
+            fcntl(fd.get(), F_SETLEASE, F_UNLCK);
+        }
+        return taken;
+    }
+    taken.moved = true;
+    taken.content = read_limited(
+        [&fd](char* buffer, std::size_t size) -> long long {
+            for (;;) {
+                const ssize_t n = ::read(fd.get(), buffer, size);
+                if (n >= 0 || errno != EINTR) {
+                    return n;
+                }
+            }
+        },
+        limit, static_cast<std::size_t>(st.st_size));
+    struct stat after {};
+    if (leased) {
+        // A writer that opened it meanwhile has begun to break the lease.
+        taken.changed = fcntl(fd.get(), F_GETLEASE) != F_RDLCK;
+        fcntl(fd.get(), F_SETLEASE, F_UNLCK);
+    } else {
+        taken.changed = fstat(fd.get(), &after) != 0 || after.st_size != st.st_size ||
+                        after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+                        after.st_mtim.tv_nsec != st.st_mtim.tv_nsec ||
+                        (taken.content.ok() &&
+                         taken.content.bytes.size() != static_cast<std::size_t>(st.st_size));
+    }
+    return taken;
 }
 
 } // namespace kelmora

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -9,6 +10,31 @@ namespace kelmora {
 // a regular file holding `bytes`, whatever stood under that name before.
 // False when it cannot be written whole.
 bool write_new_file(std::string_view path, std::string_view bytes);
+
+FileContent read_limited(const std::function<long long(char*, std::size_t)>& read_chunk,
+                         std::size_t limit, std::size_t expected) {
+    FileContent content;
+    try {
+        content.bytes.reserve(std::min(expected, limit));
+        char chunk[16384];
+        for (;;) {
+            const long long n = read_chunk(chunk, sizeof chunk);
+            if (n < 0) {
+                return {{}, FileProblem::Unreadable};
+            }
+            if (n == 0) {
+                return content;
+            }
+            // It may have grown since it was looked at.
+            if (static_cast<std::size_t>(n) > limit - content.bytes.size()) {
+                return {{}, FileProblem::TooLarge};
+            }
+            content.bytes.append(chunk, static_cast<std::size_t>(n));
+        }
+    } catch (const std::bad_alloc&) {
+        return {{}, FileProblem::TooLarge};
+    }
+}
 
 std::optional<std::string> read_file(std::string_view path, Links links) {
     FileContent content = read_regular_file(path, std::numeric_limits<std::size_t>::max(), links);

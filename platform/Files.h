@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,12 @@ struct FileContent {
 FileContent read_regular_file(std::string_view path, std::size_t limit,
                               Links links = Links::Follow);
 
+// Reads through `read_chunk(buffer, size)` (the bytes read, 0 at the end, a
+// negative number when the read fails) until the end: TooLarge past `limit`
+// bytes, Unreadable when a read fails. `expected` is the size the file had.
+FileContent read_limited(const std::function<long long(char*, std::size_t)>& read_chunk,
+                         std::size_t limit, std::size_t expected);
+
 // The whole content of a regular file, or nothing when it cannot be read.
 std::optional<std::string> read_file(std::string_view path, Links links = Links::Follow);
 
@@ -70,11 +77,6 @@ bool replace_file(std::string_view path, std::string_view bytes);
 bool append_file(std::string_view path, std::string_view bytes);
 
 bool file_exists(std::string_view path);
-
-// Whether another program can take a file away (delete or rename it) while
-// its writer still has it open: POSIX lets it, and the rest of what the
-// writer writes is lost; Windows' sharing rules refuse it.
-bool files_taken_while_written();
 
 // Creates the directory and whatever is missing above it; true when the
 // directory is there afterwards.

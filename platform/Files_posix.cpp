@@ -38,6 +38,16 @@ bool is_regular(int fd) {
     return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// A read that a signal interrupts is read again.
+long long read_some(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0 || errno != EINTR) {
+            return n;
+        }
+    }
+}
+
 bool write_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -103,31 +113,9 @@ FileContent read_regular_file(std::string_view path, std::size_t limit, Links li
     if (static_cast<std::uint64_t>(st.st_size) > limit) {
         return refused(FileProblem::TooLarge);
     }
-    FileContent content;
-    try {
-        content.bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char chunk[16384];
-        for (;;) {
-            const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0) {
-                return refused(FileProblem::Unreadable);
-            }
-            if (n == 0) {
-                break;
-            }
-            // It may have grown since it was looked at.
-            if (static_cast<std::size_t>(n) > limit - content.bytes.size()) {
-                return refused(FileProblem::TooLarge);
-            }
-            content.bytes.append(chunk, static_cast<std::size_t>(n));
-        }
-    } catch (const std::bad_alloc&) {
-        return refused(FileProblem::TooLarge);
-    }
-    return content;
+    return read_limited(
+        [&fd](char* buffer, std::size_t size) { return read_some(fd.get(), buffer, size); }, limit,
+        static_cast<std::size_t>(st.st_size));
 }
 
 bool write_new_file(std::string_view path, std::string_view bytes) {
@@ -174,10 +162,6 @@ bool rename_over(std::string_view from, std::string_view to) {
 bool file_exists(std::string_view path) {
     struct stat st {};
     return stat(system_path(path).c_str(), &st) == 0;
-}
-
-bool files_taken_while_written() {
-    return true;
 }
 
 bool make_directories(std::string_view path) {

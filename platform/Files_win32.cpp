@@ -37,6 +37,11 @@ bool is_regular(HANDLE h) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+long long read_some(HANDLE h, char* buffer, std::size_t size) {
+    DWORD n = 0;
+    return ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr) ? n : -1;
+}
+
 bool write_all(HANDLE h, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > 1u << 20 ? 1u << 20 : static_cast<DWORD>(bytes.size());
@@ -97,28 +102,8 @@ FileContent read_regular_file(std::string_view path, std::size_t limit, Links) {
     if (static_cast<unsigned long long>(size.QuadPart) > limit) {
         return refused(FileProblem::TooLarge);
     }
-    FileContent content;
-    try {
-        content.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-        char chunk[16384];
-        for (;;) {
-            DWORD n = 0;
-            if (!ReadFile(h.get(), chunk, sizeof chunk, &n, nullptr)) {
-                return refused(FileProblem::Unreadable);
-            }
-            if (n == 0) {
-                break;
-            }
-            // It may have grown since its size was taken.
-            if (n > limit - content.bytes.size()) {
-                return refused(FileProblem::TooLarge);
-            }
-            content.bytes.append(chunk, n);
-        }
-    } catch (const std::bad_alloc&) {
-        return refused(FileProblem::TooLarge);
-    }
-    return content;
+    return read_limited([&h](char* buffer, std::size_t n) { return read_some(h.get(), buffer, n); },
+                        limit, static_cast<std::size_t>(size.QuadPart));
 }
 
 bool write_new_file(std::string_view path, std::string_view bytes) {
@@ -153,10 +138,6 @@ bool append_file(std::string_view path, std::string_view bytes) {
 bool rename_over(std::string_view from, std::string_view to) {
     return MoveFileExA(std::string(from).c_str(), std::string(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-bool files_taken_while_written() {
-    return false;
 }
 
 // A file-system search for exactly that path: anything that matches counts.

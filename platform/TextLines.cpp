@@ -72,7 +72,10 @@ std::vector<std::string> split_text_lines(std::string_view content) {
 
 TextFile read_text_file(std::string_view path, std::size_t maxBytes, std::size_t maxLines,
                         Links links) {
-    FileContent content = read_regular_file(path, maxBytes, links);
+    return text_file_of(read_regular_file(path, maxBytes, links), maxLines);
+}
+
+TextFile text_file_of(FileContent content, std::size_t maxLines) {
     TextFile file;
     file.problem = content.problem;
     if (!content.ok()) {
