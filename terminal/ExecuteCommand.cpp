@@ -6,6 +6,7 @@
 #include "platform/Path.h"
 #include "serial/Customport.h"
 #include "terminal/AnswerDecoding.h"
+#include "terminal/CommandLetters.h"
 #include "terminal/Tobrin.h"
 #include "terminal/TobrinHost.h"
 
@@ -28,10 +29,6 @@ constexpr int kAnswerByteMs = 200; // the longest single wait inside a block
 // ReadByte's "nothing arrived"; anything more negative is a failed line.
 constexpr int kNoByte = -1;
 constexpr std::uint32_t kMasterPauseMs = 300;
-
-bool IsDataCommand(std::string_view text) {
-    return !text.empty() && (text[0] == 'P' || text[0] == 'S' || text[0] == 'Y');
-}
 
 // The last four bytes read inside a block, to spot the poll frame that ends it.
 class BlockWindow {
@@ -94,18 +91,16 @@ bool WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
 std::string NotRecordsMessage(std::span<const std::uint8_t> block, std::size_t record) {
     const std::string bytes = std::to_string(block.size()) + " byte";
     const std::string which = std::string(", záznam "_cp) + std::to_string(record + 1);
-    switch (block[0]) {
-    case 'S':
+    switch (LookUpLetter(static_cast<char>(block[0])).record) {
+    case RecordType::S:
         return "S chybne nacteno: " + bytes + which + std::string(" nezačíná písmenem S"_cp);
-    case 'R':
-    case 'Z':
-    case 'q':
-    case 'r':
+    case RecordType::Person:
         return "R,Z chybne nacteno: " + bytes + which +
                std::string(" nezačíná písmenem R, Z, q ani r"_cp);
-    default:
-        return std::string("Neznámá odpověď terminálu: "_cp) + bytes;
+    case RecordType::None:
+        break;
     }
+    return std::string("Neznámá odpověď terminálu: "_cp) + bytes;
 }
 
 // An answer block as it came, or the timeout when nothing came.
@@ -236,7 +231,7 @@ CommandOutcome ExecuteCommand(TTobrin& t, std::string_view text) {
     TobrinHost& host = t.Host;
     t.RecordCount = 0;
     host.SetAnswerBytesPanel("");
-    const bool dataCommand = IsDataCommand(text);
+    const bool dataCommand = !text.empty() && LookUpLetter(text[0]).dataAnswer;
     auto buffer = MakeCommandBuffer(text);
     if (!buffer) {
         return CommandOutcome::Failed;
