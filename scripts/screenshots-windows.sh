@@ -47,11 +47,12 @@ fi
 # Wine in Czech: its own dialogs and menus, and Windows-1250 as the ANSI code page.
 wine() { env LC_ALL=cs_CZ.UTF-8 wine "$@"; }
 
-# 300 persons: the download of the whole memory takes about four seconds.
+# 300 persons: the download of the whole memory takes about four seconds,
+# time enough for the progress balloon of the line before it to show.
 # A slow terminal's turnaround (40 ms): under Wine with X on a loaded
 # machine, the wait after a frame can take longer than the default 10 ms,
 # and the input emptied after it then loses the acknowledgement.
-"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --turnaround 40 \
+"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 300 --turnaround 40 \
     --link "$work/ttyCOM1" --trace "$work/trace1.txt" >"$work/sim1.out" 2>&1 &
 pids+=($!)
 "$bin/tobrin-sim" --terminal 2:master --capacity 300 --turnaround 40 --link "$work/ttyCOM2" \

@@ -338,9 +338,9 @@ int main() {
                         return busyTicks > 0;
                     }
                     ++busyTicks;
-                    // Three looks in a row: the balloon has had time to paint.
+                    // Two looks in a row: the balloon has had time to paint.
                     balloonTicks = BalloonShown() ? balloonTicks + 1 : 0;
-                    if (balloonTicks == 3) {
+                    if (balloonTicks == 2) {
                         during = Capture(DesktopArea());
                         return true;
                     }
