@@ -47,11 +47,12 @@ fi
 # Wine in Czech: its own dialogs and menus, and Windows-1250 as the ANSI code page.
 wine() { env LC_ALL=cs_CZ.UTF-8 wine "$@"; }
 
-# 300 persons: the download of the whole memory takes about four seconds.
+# 300 persons: the download of the whole memory takes about four seconds,
+# time enough for the progress balloon of the line before it to show.
 # A slow terminal's turnaround (40 ms): under Wine with X on a loaded
 # machine, the wait after a frame can take longer than the default 10 ms,
 # and the input emptied after it then loses the acknowledgement.
-"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 250 --turnaround 40 \
+"$bin/tobrin-sim" --terminal 1:slave --capacity 300 --random 300 --turnaround 40 \
     --link "$work/ttyCOM1" --trace "$work/trace1.txt" >"$work/sim1.out" 2>&1 &
 pids+=($!)
 "$bin/tobrin-sim" --terminal 2:master --capacity 300 --turnaround 40 --link "$work/ttyCOM2" \
@@ -85,9 +86,24 @@ settings() {
     wineserver -w 2>/dev/null || true
 }
 
+# Wine's tahomabd.ttf is bold only in its bitmaps (up to 16 pixels); its
+# outlines, which every bold text at 144 DPI is drawn from, title bars
+# included, are the regular ones. Without the file Wine makes the bold from
+# Tahoma's outlines, as Windows draws its bold fonts; at 96 DPI the bitmaps
+# are the bold.
+bold_font() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    if [ "$1" -gt 96 ]; then
+        rm -f "$fonts/tahomabd.ttf"
+    else
+        cp /usr/share/wine/fonts/tahomabd.ttf "$fonts/"
+    fi
+}
+
 shoot() {
     local dpi=$1 size=$2
     echo "screenshots-windows: $dpi DPI into $out/$dpi"
+    bold_font "$dpi"
     settings "$dpi"
     (cd "$work" && xvfb-run -a -s "-screen 0 ${size}x24" \
         env LC_ALL=cs_CZ.UTF-8 wine explorer "/desktop=Kelmora,$size" \
@@ -96,12 +112,14 @@ shoot() {
         --program "Z:${win_bin//\//\\}\\kelmora.exe") 2>&1 | grep -v '^$' || true
     local count
     count=$(find "$out/$dpi" -name '*.png' 2>/dev/null | wc -l)
-    [ "$count" -ge 17 ] || { echo "screenshots-windows: only $count pictures at $dpi DPI" >&2; exit 1; }
+    [ "$count" -ge 18 ] || { echo "screenshots-windows: only $count pictures at $dpi DPI" >&2; exit 1; }
 }
 
 [ -d "$WINEPREFIX" ] || wine cmd /c exit >/dev/null 2>&1
 # Wine's own fonts (fonts-wine): Tahoma for the text, Marlett for the title
 # bars' buttons. This Wine finds them only in the prefix's Fonts folder.
+# Their small sizes are bitmaps drawn without smoothing, where the ring of
+# a "ů" runs into its "u"; Windows draws it plainly.
 cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null ||
     { echo "screenshots-windows: no fonts in /usr/share/wine/fonts (package fonts-wine)" >&2; exit 1; }
 shoot 96 1024x768

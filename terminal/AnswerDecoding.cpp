@@ -1,6 +1,7 @@
 #include "terminal/AnswerDecoding.h"
 
 #include "terminal/CodingError.h"
+#include "terminal/CommandLetters.h"
 #include "terminal/MealCode.h"
 
 #include <array>
@@ -52,7 +53,8 @@ std::string PersonLine(const std::uint8_t* record, const Groups& groups, const G
                        bool dtUse) {
     std::string line;
     line.reserve(112);
-    line += record[0] == 'Z' ? 'Q' : static_cast<char>(record[0]);
+    const CommandLetter& letter = LookUpLetter(static_cast<char>(record[0]));
+    line += letter.shownAs != '\0' ? letter.shownAs : letter.letter;
     const int number = record[1] * 256 + record[2];
     if (number < 1000) {
         const std::string digits = std::to_string(number);
@@ -91,17 +93,16 @@ std::string SLine(const std::uint8_t* record) {
     return line;
 }
 
-bool IsPersonLetter(std::uint8_t letter) {
-    return letter == 'R' || letter == 'Z' || letter == 'q' || letter == 'r';
+const CommandLetter& RecordLetter(const std::uint8_t* record) {
+    return LookUpLetter(static_cast<char>(record[0]));
 }
 
-// The first record of `size` bytes whose letter `isLetter` refuses, or
+// The first record of `size` bytes whose letter is not one of `type`, or
 // nothing when every record has its letter.
-template <typename LetterTest>
 std::optional<std::size_t> RecordWithoutLetter(std::span<const std::uint8_t> block,
-                                               std::size_t size, LetterTest isLetter) {
+                                               std::size_t size, RecordType type) {
     for (std::size_t i = 0; i * size < block.size(); ++i) {
-        if (!isLetter(block[i * size])) {
+        if (RecordLetter(block.data() + i * size).record != type) {
             return i;
         }
     }
@@ -116,26 +117,25 @@ DecodeResult DecodeAnswer(std::span<const std::uint8_t> block, const DecodeSetti
     if (block.empty()) {
         return result;
     }
-    const std::uint8_t type = block[0];
+    const RecordType type = RecordLetter(block.data()).record;
     auto notRecords = [&result](std::size_t record) {
         result.status = DecodeStatus::NotRecords;
         result.badRecord = record;
         return result;
     };
-    if (type == 'S') {
+    if (type == RecordType::S) {
         if (block.size() % kSRecordSize != 0) {
             result.status = DecodeStatus::WrongSizeS;
             return result;
         }
-        if (const auto bad =
-                RecordWithoutLetter(block, kSRecordSize, [](std::uint8_t b) { return b == 'S'; })) {
+        if (const auto bad = RecordWithoutLetter(block, kSRecordSize, RecordType::S)) {
             return notRecords(*bad);
         }
         result.records = static_cast<int>(block.size() / kSRecordSize);
         lines.push_back(SLine(block.data()));
         return result;
     }
-    if (!IsPersonLetter(type)) {
+    if (type != RecordType::Person) {
         return notRecords(0);
     }
     const std::size_t size = settings.DtUse ? kPersonRecordSizeDt : kPersonRecordSize;
@@ -143,7 +143,7 @@ DecodeResult DecodeAnswer(std::span<const std::uint8_t> block, const DecodeSetti
         result.status = DecodeStatus::WrongSizeRZ;
         return result;
     }
-    if (const auto bad = RecordWithoutLetter(block, size, IsPersonLetter)) {
+    if (const auto bad = RecordWithoutLetter(block, size, RecordType::Person)) {
         return notRecords(*bad);
     }
     const std::size_t count = block.size() / size;
@@ -155,7 +155,7 @@ DecodeResult DecodeAnswer(std::span<const std::uint8_t> block, const DecodeSetti
         const std::uint8_t* record = block.data() + i * size;
         const Groups groups = MakeGroups(record, settings);
         const std::uint8_t* next = i + 1 < count ? record + size : nullptr;
-        if (next != nullptr && (next[0] == 'q' || next[0] == 'r')) {
+        if (next != nullptr && RecordLetter(next).pairsBehind) {
             const Groups second = MakeGroups(next, settings);
             made.push_back(PersonLine(record, groups, &second, settings.DtUse));
             ++i;

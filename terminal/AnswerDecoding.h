@@ -1,5 +1,5 @@
 // Turning a terminal's answer block into result lines. The block's first byte
-// gives its type:
+// gives its type (the letter's record type, terminal/CommandLetters.h):
 //
 //   'S'        S records of 27 bytes; one line from the first record only:
 //              'S', bytes 1-7 as fourteen hex digits, the text from byte 9

@@ -1,5 +1,7 @@
 #include "terminal/CommandLine.h"
 
+#include "terminal/CommandLetters.h"
+
 namespace kelmora {
 
 namespace {
@@ -21,7 +23,7 @@ LineShape ClassifyCommandLine(std::string_view line) {
     if (line.size() <= kMaxOneFrameLine) {
         return LineShape::OneFrame;
     }
-    if (line.size() <= kMaxTwoPartLine && (line[0] == 'Q' || line[0] == 'R')) {
+    if (line.size() <= kMaxTwoPartLine && LookUpLetter(line[0]).secondPart != '\0') {
         return LineShape::TwoPart;
     }
     return LineShape::TooLong;
@@ -37,7 +39,7 @@ std::optional<TwoPartRecord> SplitTwoPartLine(std::string_view line) {
     parts.first.append(line.substr(kNameAt));
 
     parts.second.reserve(line.size() - 42);
-    parts.second.push_back(line[0] == 'Q' ? 'q' : 'r');
+    parts.second.push_back(LookUpLetter(line[0]).secondPart);
     parts.second.append(line.substr(1, kSharedHead - 1));
     parts.second.append(line.substr(kSecondCodesAt));
     return parts;

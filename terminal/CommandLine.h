@@ -4,8 +4,9 @@
 //   OneFrame  1 to 97 characters: one command, one frame. A frame carries at
 //             most 97 payload bytes, and a text that is not converted is sent
 //             as it is.
-//   TwoPart   98 to 121 characters beginning with Q or R: a person record
-//             with 28 meal positions, sent as two record commands (below).
+//   TwoPart   98 to 121 characters beginning with a letter that has a second
+//             part (Q or R, terminal/CommandLetters.h): a person record with
+//             28 meal positions, sent as two record commands (below).
 //   HoldsNul  a line with a NUL byte anywhere: a frame would end at the NUL
 //             (a line of only a NUL would go out as an empty frame). Never
 //             sent; a failed command, logged.

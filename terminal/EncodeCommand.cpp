@@ -1,6 +1,7 @@
 #include "terminal/EncodeCommand.h"
 
 #include "terminal/CodingError.h"
+#include "terminal/CommandLetters.h"
 #include "terminal/MealCode.h"
 #include "terminal/NameTable.h"
 #include "terminal/NumberField.h"
@@ -157,10 +158,10 @@ std::uint16_t CreditWord(const CommandBuffer& buffer) {
     return std::min<std::uint16_t>(low, kCreditLimit);
 }
 
-int EncodeRecord(CommandBuffer& buffer, const CodingSettings& settings, const EventSink& logEvent) {
-    const char letter = buffer[0];
+int EncodeRecord(CommandBuffer& buffer, const CommandLetter& letter, const CodingSettings& settings,
+                 const EventSink& logEvent) {
     Payload payload{};
-    payload[0] = letter == 'Q' ? 'X' : static_cast<std::uint8_t>(letter);
+    payload[0] = static_cast<std::uint8_t>(letter.sentAs != '\0' ? letter.sentAs : letter.letter);
     PutNumberField(payload, 1, buffer, kPersonNumberAt, kPersonNumberWidth);
     CopyBytes(payload, 3, buffer, kCopiedAt, kCopiedWidth);
 
@@ -178,7 +179,7 @@ int EncodeRecord(CommandBuffer& buffer, const CodingSettings& settings, const Ev
     }
 
     int length = kRecordLength;
-    if (letter == 'Q' && settings.Credit) {
+    if (letter.credit && settings.Credit) {
         payload[kPayloadCreditCharAt] = ByteAt(buffer, kCreditCharAt);
         PutWord(payload, kPayloadCreditAt, CreditWord(buffer));
         length = kRecordCreditLength;
@@ -216,20 +217,18 @@ std::string_view CommandText(const CommandBuffer& buffer) {
 
 int EncodeCommand(CommandBuffer& buffer, const CodingSettings& settings,
                   const EventSink& logEvent) {
-    switch (buffer[0]) {
-    case 'Q':
-    case 'R':
-    case 'q':
-    case 'r':
-        return EncodeRecord(buffer, settings, logEvent);
-    case 'c':
+    const CommandLetter& letter = LookUpLetter(buffer[0]);
+    switch (letter.layout) {
+    case PayloadLayout::PersonRecord:
+        return EncodeRecord(buffer, letter, settings, logEvent);
+    case PayloadLayout::SixNumbers:
         return EncodeSixNumbers(buffer);
-    default: {
-        const std::size_t length = CommandText(buffer).size();
-        return length > static_cast<std::size_t>(kMaxPayload) ? kPayloadTooLong
-                                                              : static_cast<int>(length);
+    case PayloadLayout::Text:
+        break;
     }
-    }
+    const std::size_t length = CommandText(buffer).size();
+    return length > static_cast<std::size_t>(kMaxPayload) ? kPayloadTooLong
+                                                          : static_cast<int>(length);
 }
 
 } // namespace kelmora

@@ -2,11 +2,13 @@
 // in place in the command's 200-byte working buffer, just before the link
 // layer frames and sends it.
 //
-// The first character selects the layout:
-//   Q, R, q, r  a person record (fixed-width text, below) -> 40 bytes, or 43
-//               for Q with the credit flag on; Q is sent as 'X'.
-//   c           four characters and six numbers -> 17 bytes.
-//   otherwise   the text itself, up to its zero byte; the buffer is untouched.
+// The first character selects the layout (its row in terminal/CommandLetters.h):
+//   PersonRecord  Q, R, q, r: a person record (fixed-width text, below) -> 40
+//                 bytes, or 43 for a letter with the credit (Q) when the
+//                 credit flag is on; Q is sent as 'X'.
+//   SixNumbers    c: four characters and six numbers -> 17 bytes.
+//   Text          every other letter: the text itself, up to its zero byte;
+//                 the buffer is untouched.
 // A converted payload is written over the start of the buffer, followed by
 // one zero byte that is not part of it.
 //

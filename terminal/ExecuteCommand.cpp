@@ -6,6 +6,7 @@
 #include "platform/Path.h"
 #include "serial/Customport.h"
 #include "terminal/AnswerDecoding.h"
+#include "terminal/CommandLetters.h"
 #include "terminal/Tobrin.h"
 #include "terminal/TobrinHost.h"
 
@@ -24,14 +25,13 @@ namespace {
 constexpr std::string_view kOverflowMessage =
     "Překročena kapacita paměti!!!\nNutno zvýšit kapacitu paměti v konfiguraci a restartovat."_cp;
 constexpr std::string_view kBinaryFile = "binarni.bin";
+// Named here, not in the line that uses it: a local initialised straight from
+// a `_cp` literal inside std::string crashes clang 14 (the fuzz and lint builds).
+constexpr std::string_view kRecordWord = ", záznam "_cp;
 constexpr int kAnswerByteMs = 200; // the longest single wait inside a block
 // ReadByte's "nothing arrived"; anything more negative is a failed line.
 constexpr int kNoByte = -1;
 constexpr std::uint32_t kMasterPauseMs = 300;
-
-bool IsDataCommand(std::string_view text) {
-    return !text.empty() && (text[0] == 'P' || text[0] == 'S' || text[0] == 'Y');
-}
 
 // The last four bytes read inside a block, to spot the poll frame that ends it.
 class BlockWindow {
@@ -91,25 +91,22 @@ bool WriteBinaryOutput(TobrinHost& host, std::span<const std::uint8_t> block) {
 
 // The event log's line for a block that holds something that is no record
 // (`record` counts from 0).
-constexpr std::string_view kRecord = ", záznam "_cp;
 constexpr std::string_view kWithoutS = " nezačíná písmenem S"_cp;
 constexpr std::string_view kWithoutPersonLetter = " nezačíná písmenem R, Z, q ani r"_cp;
 constexpr std::string_view kUnknownAnswer = "Neznámá odpověď terminálu: "_cp;
 
 std::string NotRecordsMessage(std::span<const std::uint8_t> block, std::size_t record) {
     const std::string bytes = std::to_string(block.size()) + " byte";
-    const std::string which = std::string(kRecord) + std::to_string(record + 1);
-    switch (block[0]) {
-    case 'S':
+    const std::string which = std::string(kRecordWord) + std::to_string(record + 1);
+    switch (LookUpLetter(static_cast<char>(block[0])).record) {
+    case RecordType::S:
         return "S chybne nacteno: " + bytes + which + std::string(kWithoutS);
-    case 'R':
-    case 'Z':
-    case 'q':
-    case 'r':
+    case RecordType::Person:
         return "R,Z chybne nacteno: " + bytes + which + std::string(kWithoutPersonLetter);
-    default:
-        return std::string(kUnknownAnswer) + bytes;
+    case RecordType::None:
+        break;
     }
+    return std::string(kUnknownAnswer) + bytes;
 }
 
 // An answer block as it came, or the timeout when nothing came.
@@ -240,7 +237,7 @@ CommandOutcome ExecuteCommand(TTobrin& t, std::string_view text) {
     TobrinHost& host = t.Host;
     t.RecordCount = 0;
     host.SetAnswerBytesPanel("");
-    const bool dataCommand = IsDataCommand(text);
+    const bool dataCommand = !text.empty() && LookUpLetter(text[0]).dataAnswer;
     auto buffer = MakeCommandBuffer(text);
     if (!buffer) {
         return CommandOutcome::Failed;

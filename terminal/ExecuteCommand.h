@@ -1,7 +1,8 @@
 // ExecuteCommand: one attempt of one command line on one terminal, there and
-// back. It sends the line (SendCommand), and for the data commands P, S and
-// Y reads the answer block, stores it whole in "binarni.bin" when so
-// configured, and appends its decoded lines to the result list.
+// back. It sends the line (SendCommand), and for a data command (P, S and Y:
+// a data answer in terminal/CommandLetters.h) reads the answer block, stores
+// it whole in "binarni.bin" when so configured, and appends its decoded
+// lines to the result list.
 //
 // The answer block ends when the line has been quiet for MasterTestMs, or at
 // the poll frame 10 04 55 69 of a MASTER (which is not part of the block).

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "serial/Customport.h"
+#include "terminal/CommandLetters.h"
 #include "terminal/TobrinHost.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ constexpr int kPollSendByteMs = 200;   // byte timeout before a polled send
 constexpr int kMasterAckMs = 1000;
 constexpr int kSlaveAckMs = 80;
 constexpr std::uint32_t kAfterDetectMs = 50;
-constexpr std::uint32_t kAfterClearMs = 3000;
 
 // The last three bytes received while listening for the poll frame.
 class PollWindow {
@@ -233,6 +233,7 @@ int TTobrin::ReadAck() {
 }
 
 int TTobrin::SendCommand(CommandBuffer& text) {
+    const CommandLetter& letter = LookUpLetter(text[0]);
     const int n = EncodeCommand(text, Host.Settings().coding,
                                 [this](std::string_view message) { Host.LogEvent(message); });
     if (n < 0) {
@@ -252,10 +253,15 @@ int TTobrin::SendCommand(CommandBuffer& text) {
         return 1;
     }
     const int acknowledged = ReadAck();
-    if (frame[2] == 'C') {
-        sleep_ms(kAfterClearMs);
-    } else if (frame[2] == 'O') {
+    switch (letter.after) {
+    case AfterSend::ClearPause:
+        sleep_ms(kClearPauseMs);
+        break;
+    case AfterSend::Retest:
         Detect(false);
+        break;
+    case AfterSend::Nothing:
+        break;
     }
     return acknowledged;
 }

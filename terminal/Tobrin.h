@@ -53,10 +53,11 @@ public:
 
     // Encodes, frames and sends one command and waits for its acknowledgement:
     // 0 acknowledged, 1 otherwise (also when the terminal is absent and
-    // nothing was sent). `text` is overwritten with the payload. After a
-    // payload starting with 'C' it pauses 3000 ms (the terminal is deaf while
-    // it clears its memory); after 'O' it tests the role again, without probe.
-    // Throws CodingError from encoding.
+    // nothing was sent). `text` is overwritten with the payload. What
+    // follows the acknowledgement is the command letter's (AfterSend in
+    // terminal/CommandLetters.h): after C a 3000 ms pause (the terminal is
+    // deaf while it clears its memory), after O the role tested again,
+    // without probe. Throws CodingError from encoding.
     int SendCommand(CommandBuffer& text);
 
     bool IsMaster() const { return MasterFlag; }

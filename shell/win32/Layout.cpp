@@ -2,6 +2,8 @@
 
 #include "shell/win32/Pictures.h"
 
+#include <commctrl.h>
+
 namespace kelmora::win32 {
 
 HWND Layout::Add(HWND control, std::string name, RECT design, FontRole font, int glyph) {
@@ -57,6 +59,9 @@ void Layout::Apply(int dpi, const Fonts& fonts) const {
         if (p.glyph >= 0) {
             SendMessageW(p.control, BM_SETIMAGE, IMAGE_ICON,
                          reinterpret_cast<LPARAM>(Picture(p.glyph, GlyphSize(dpi))));
+            // The caption keeps a gap from its picture, as in the Qt window.
+            RECT margin{Scale(kGlyphGap, dpi), 0, 0, 0};
+            SendMessageW(p.control, BCM_SETTEXTMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
         }
     }
 }

@@ -36,6 +36,8 @@ public:
 
     // The size of a button glyph at `dpi`.
     static int GlyphSize(int dpi) { return Scale(16, dpi); }
+    // The gap between a button's glyph and its caption at 96 DPI.
+    static constexpr int kGlyphGap = 4;
 
 private:
     struct Placed {

@@ -581,7 +581,7 @@ TEST_F(Link, AStopEndsADownloadAtOnce) {
     Reply slow{Concat({kAckByte, block})};
     slow.chunk = 24;
     slow.gapMs = 10; // two seconds in all
-    Reply late{Concat({kAckByte, PersonRecord('R')})};
+    Reply late{Concat({kAckByte, Bytes{'R'}})};
     late.chunk = 1;
     late.gapMs = 2000; // the block starts two seconds after the acknowledgement
     TTobrin& t = Slave(1, block.size());
@@ -609,5 +609,9 @@ TEST_F(Link, AStopEndsADownloadAtOnce) {
         EXPECT_EQ(t.RecordCount, 0);
         EXPECT_TRUE(host.results.empty());
         EXPECT_EQ(read_file(dir.file("binarni.bin")), "");
+        // The far end goes on with its reply after the stop: the next case
+        // starts once the line is quiet, or its frame meets this one's bytes.
+        EXPECT_TRUE(
+            WaitUntil([&] { return far.RepliedBytes() == before + c.reply.bytes.size(); }, 10000));
     }
 }

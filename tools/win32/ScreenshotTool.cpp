@@ -1,9 +1,10 @@
 // kelmora-screenshots.exe: shows the Win32 window against the terminals of a
 // configuration and saves PNG pictures of the screen (the window with its
 // title bar, or the whole desktop with its notification area): the start
-// with its balloon, every page, the window during a download (the command
-// given by --download, sent from the command line) with the busy icon and
-// its progress balloon, the window after it, the notification-area menu, the
+// with its balloon, every page, the window during a download (a command file
+// of S and the command given by --download) with the busy icon and its
+// progress balloon, the window after one sent from the command line and with
+// a long status pair, the notification-area menu, the
 // message boxes, the dialogs (the command file, the directory) and, with
 // --program, the message of a second copy of that program. The window's own
 // message boxes are answered by themselves (OK, and No to every question)
@@ -13,12 +14,15 @@
 //   kelmora-screenshots.exe --config FILE --out DIR [--download COMMAND] [--program KELMORA]
 #include "engine/EventLog.h"
 #include "platform/Cp1250.h"
+#include "platform/Files.h"
+#include "platform/Path.h"
 #include "platform/SingleInstance.h"
 #include "shell/ProgramIdentity.h"
 #include "shell/win32/Dialogs.h"
 #include "shell/win32/Metrics.h"
 #include "shell/win32/TForm1.h"
 #include "shell/win32/WinText.h"
+#include "tools/MessageBoxSamples.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -27,11 +31,11 @@
 #include <chrono>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 
 using namespace kelmora;
-using namespace kelmora::literals;
 using kelmora::win32::TForm1;
 
 namespace {
@@ -174,6 +178,25 @@ HWND ModalWindow() {
     return found;
 }
 
+// Whether the notification area shows a balloon now (Wine's explorer draws
+// it as a tooltip window with the balloon style).
+bool BalloonShown() {
+    bool shown = false;
+    EnumWindows(
+        [](HWND window, LPARAM out) {
+            wchar_t name[32] = L"";
+            GetClassNameW(window, name, 32);
+            if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(window) &&
+                (GetWindowLongW(window, GWL_STYLE) & TTS_BALLOON) != 0) {
+                *reinterpret_cast<bool*>(out) = true;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
 // Runs `show` (which opens a modal window and returns when it closes); the
 // window is saved once it has settled and then closed with `closing`.
 void SaveModal(const char* name, WPARAM closing, const std::function<void()>& show) {
@@ -192,26 +215,10 @@ void SaveModal(const char* name, WPARAM closing, const std::function<void()>& sh
 }
 
 void MessageBoxPictures(HWND owner) {
-    const struct {
-        const char* name;
-        MessageBox box;
-    } boxes[] = {
-        {"10a-zprava-ukonceni",
-         {"Opravdu si přeješ ukončit program?\nKomunikace bude ukončena!"_cp, "Pozor!",
-          MessageIcon::Question, MessageButtons::YesNo}},
-        {"10b-zprava-restart",
-         {"Nastavená konfigurace bude použita až po restartu programu!\n"
-          "Provést restart programu ihned?"_cp,
-          "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}},
-        {"10c-zprava-port",
-         {"Neni otevřen žádný COM port\nje nutno provést konfiguraci portu!"_cp, "Pozor!",
-          MessageIcon::Warning, MessageButtons::Ok}},
-        {"10d-zprava-chyba",
-         {"''abc'' is not a valid integer value", {}, MessageIcon::Error, MessageButtons::Ok}},
-    };
-    for (const auto& [name, box] : boxes) {
+    for (const auto& [name, box] : screenshots::SampleMessageBoxes()) {
         const WPARAM closing = box.buttons == MessageButtons::YesNo ? IDNO : IDOK;
-        SaveModal(name, closing, [&, box = box] { win32::ShowMessageBox(owner, box); });
+        const std::string picture = std::string("10") + name;
+        SaveModal(picture.c_str(), closing, [&, box = box] { win32::ShowMessageBox(owner, box); });
     }
 }
 
@@ -276,6 +283,9 @@ int main() {
                   << (question ? " [Ne]\n" : " [OK]\n");
         return question ? MessageAnswer::No : MessageAnswer::Ok;
     };
+    // "Příkazy ze souboru" runs the download's command file, once there is one.
+    std::optional<std::string> commandFile;
+    options.dialogs.openCommandFile = [&commandFile](HWND) { return commandFile; };
     options.quit = [] {};
     EngineOptions engine;
     engine.iniPath = win32::Cp(config);
@@ -303,34 +313,55 @@ int main() {
         form.Form().FormActivate();
 
         if (!download.empty()) {
-            SetWindowTextW(form.Ui().Edit1, download.c_str());
             // The start balloon goes first, so the one on the picture is the
             // download's own progress.
             form.StatusIcon1().ShowBalloon(L"", L"", 0);
             Settle(1500);
-            // Two seconds into the download, inside its serial waits: only
-            // the screen is copied there; the file is written after the job.
+            // The job of the picture is a command file: a quick command, then
+            // the download. A job's progress balloon comes after each line,
+            // and Wine's notification area shows a balloon only once two
+            // seconds have passed without a newer one: the first line's
+            // balloon shows while the download runs. The screen is copied
+            // once the balloon is there, inside the job's serial waits; the
+            // file is written after the job.
+            const std::string file = current_directory() + "\\stahovani.txt";
+            replace_file(file, "S\r\n" + win32::Cp(download) + "\r\n");
+            commandFile = file;
             HBITMAP during = nullptr;
             // A download that fails at once (Wine's serial timing on a loaded
             // machine can lose the acknowledgement) is tried again.
             for (int attempt = 0; attempt < 3 && during == nullptr; ++attempt) {
                 int busyTicks = 0;
+                int balloonTicks = 0;
                 Every(100, [&] {
-                    if (form.GetEngine().Busy() && ++busyTicks == 20) {
+                    if (!form.GetEngine().Busy()) {
+                        return busyTicks > 0;
+                    }
+                    ++busyTicks;
+                    // Two looks in a row: the balloon has had time to paint.
+                    balloonTicks = BalloonShown() ? balloonTicks + 1 : 0;
+                    if (balloonTicks == 2) {
                         during = Capture(DesktopArea());
                         return true;
                     }
-                    return !form.GetEngine().Busy() && busyTicks > 0;
+                    return false;
                 });
-                form.Form().Button1Click();
+                // A press while the watcher looks for the request file
+                // starts nothing (and says so in the status bar).
+                for (int wait = 0; wait < 100 && form.GetEngine().Flags().WatcherBusy; ++wait) {
+                    Settle(10);
+                }
+                form.Form().Button33Click();
                 Settle(200);
+                g_every = nullptr; // a job that never started leaves no look behind
             }
             if (during != nullptr) {
                 Store(during, "6-stahovani");
             } else {
-                std::cerr << "the download ended before its picture was taken\n";
+                std::cerr << "no progress balloon showed during the download\n";
                 ++g_failures;
             }
+            SetWindowTextW(form.Ui().Edit1, download.c_str());
             // Copying a large screen inside the job can stall its reading
             // past a byte's time: the picture after a download comes from a
             // download of its own.

@@ -25,6 +25,7 @@
 #include "shell/window/Style.h"
 #include "shell/window/TForm1.h"
 #include "shell/window/TrayIcon.h"
+#include "tools/MessageBoxSamples.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -48,7 +49,6 @@
 #include <memory>
 
 using namespace kelmora;
-using namespace kelmora::literals;
 
 namespace {
 
@@ -172,27 +172,9 @@ void DialogPictures(Pictures& pictures, TForm1& form) {
     DirectoryDialog directories(&form, form.Ui().Path_data->text(), ok);
     SaveDialog(pictures, directories, QStringLiteral("12-vyber-adresare"), 1500);
 
-    const struct {
-        const char* name;
-        MessageBox box;
-    } boxes[] = {
-        {"13a-zprava-ukonceni",
-         {"Opravdu si přeješ ukončit program?\nKomunikace bude ukončena!"_cp, "Pozor!",
-          MessageIcon::Question, MessageButtons::YesNo}},
-        {"13b-zprava-restart",
-         {"Nastavená konfigurace bude použita až po restartu programu!\n"
-          "Provést restart programu ihned?"_cp,
-          "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}},
-        {"13c-zprava-cesta",
-         {"Cesta (PATH) pro souborové operace je prázdná.\n"
-          "Soubory by se zapisovaly do kořenového adresáře.\nPřesto uložit?"_cp,
-          "Varování"_cp, MessageIcon::Warning, MessageButtons::YesNo}},
-        {"13d-zprava-chyba",
-         {"''abc'' is not a valid integer value", {}, MessageIcon::Error, MessageButtons::Ok}},
-    };
-    for (const auto& [name, box] : boxes) {
+    for (const auto& [name, box] : screenshots::SampleMessageBoxes()) {
         const std::unique_ptr<QMessageBox> shown = MakeMessageBox(&form, box);
-        SaveDialog(pictures, *shown, QString::fromLatin1(name));
+        SaveDialog(pictures, *shown, QStringLiteral("13") + QString::fromLatin1(name));
     }
 }
 
