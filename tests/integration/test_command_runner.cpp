@@ -543,3 +543,25 @@ TEST_F(Runner, AHighPriorityTheSystemRefusesIsSaidOnce) {
                          "priority nepovolil"),
               1);
 }
+
+TEST_F(Runner, ARequestThatStillChangesDuringItsJobReportsAFailurePair) {
+    Open();
+    // Something still writes to the request after it was taken (on a
+    // directory where writers cannot be known): the job ran from a part.
+    const std::string job = dir.file("request.cfg.job");
+    Reply slowAck{kAckByte};
+    slowAck.turnaroundMs = 300; // the job is surely still running meanwhile
+    far.Script({slowAck});
+    const std::size_t before = far.Frames().size();
+    bool written = false;
+    std::thread writer([&] {
+        WaitUntil([&] { return far.Frames().size() > before; }, 10000);
+        written = append_file(job, "O11\r\n");
+    });
+    runner->ProcessRequestFile(Request("TERM1\r\nO00\r\n"));
+    writer.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(Status(), "-1,-1\r\n");
+    EXPECT_FALSE(file_exists(job));
+    EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Soubor požadavků se během úlohy změnil"_cp), 1);
+}
