@@ -50,7 +50,7 @@ using namespace backend;
 
 constexpr auto data_of = &driver_data<PosixPortData>;
 
-// A wait that starts within this time of the last bytes is inside a stream.
+// Bytes that come within this time of the last ones are a stream.
 constexpr std::int64_t kStreamGapNs = 3'000'000;
 // The longest a wait inside a stream gathers bytes after the first came.
 constexpr std::int64_t kMostGatherNs = 4'000'000;
@@ -406,11 +406,10 @@ int posix_close(PortRecord* port) {
     return result;
 }
 
-// Waits for a byte. Inside a stream of bytes (the last wait ended with bytes
-// moments ago) it lets a few more arrive before it returns, so that a long
-// answer wakes the program for a handful of bytes at a time, not for every
-// byte; the first byte after a silence (an acknowledgement) is returned at
-// once.
+// Waits for a byte. A byte that comes within moments of the last ones is part
+// of a stream, and the wait lets a few more arrive before it returns, so that
+// a long answer wakes the program for a handful of bytes at a time, not for
+// every byte; a byte after a silence (an acknowledgement) is returned at once.
 void posix_wait_input(PortRecord* port, std::uint32_t max_ms) {
     PosixPortData* d = data_of(port);
     if (d->ahead.held() > 0) {
@@ -422,7 +421,8 @@ void posix_wait_input(PortRecord* port, std::uint32_t max_ms) {
         return;
     }
     const std::int64_t now = monotonic_ns();
-    const bool streaming = start - d->last_byte_ns < kStreamGapNs;
+    // A byte that comes hard on the heels of the last ones is part of a stream.
+    const bool streaming = now - d->last_byte_ns < kStreamGapNs;
     d->last_byte_ns = now;
     if (!streaming || d->baud <= 0) {
         return;
