@@ -16,6 +16,7 @@ enum class SocketFailure : std::int32_t {
     Refused,     // nothing listens at that port
     TimedOut,    // no answer within the limit
     Unreachable, // no route to the host or its network
+    NotAllowed,  // the system does not let this program connect (a service's sandbox, a firewall)
     Closed,      // the far side closed the connection
     Reset,       // the connection was reset or broken
     Other,       // any other system error (see `error`)

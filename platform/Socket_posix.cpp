@@ -91,6 +91,10 @@ SocketFailure classify(int error) {
     case ENETDOWN:
     case EHOSTDOWN:
         return SocketFailure::Unreachable;
+    case EACCES:
+    case EPERM:
+    case EAFNOSUPPORT:
+        return SocketFailure::NotAllowed;
     case ECONNRESET:
     case EPIPE:
     case ECONNABORTED:

@@ -94,6 +94,9 @@ SocketFailure classify(int error) {
     case WSAENETDOWN:
     case WSAEHOSTDOWN:
         return SocketFailure::Unreachable;
+    case WSAEACCES:
+    case WSAEAFNOSUPPORT:
+        return SocketFailure::NotAllowed;
     case WSAECONNRESET:
     case WSAECONNABORTED:
     case WSAESHUTDOWN:

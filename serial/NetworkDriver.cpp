@@ -377,6 +377,8 @@ std::string DescribeNetworkFailure(const std::string& device, int code, std::int
         return with_device(device, "spojení se nenavázalo do 2 s"_cp);
     case static_cast<std::int32_t>(SocketFailure::Unreachable):
         return with_device(device, "počítač není dosažitelný"_cp);
+    case static_cast<std::int32_t>(SocketFailure::NotAllowed):
+        return with_device(device, "systém nepovoluje síťové spojení"_cp);
     case static_cast<std::int32_t>(SocketFailure::Closed):
         return with_device(device, "server ukončil spojení"_cp);
     case static_cast<std::int32_t>(SocketFailure::Reset):

@@ -6,21 +6,29 @@ using namespace telnet;
 
 namespace {
 
+// Byte by byte: GCC 12 at -O3 (the Windows build) warns of an overflow that
+// is not there when a vector takes an initializer list.
+void Append(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
+    for (const std::uint8_t b : bytes) {
+        out.push_back(b);
+    }
+}
+
 void Command(std::vector<std::uint8_t>& out, std::uint8_t verb, std::uint8_t option) {
-    out.insert(out.end(), {kIac, verb, option});
+    Append(out, {kIac, verb, option});
 }
 
 // IAC SB COM-PORT-OPTION code value... IAC SE, a 0xFF in the value doubled.
 void ComPortCommand(std::vector<std::uint8_t>& out, std::uint8_t code,
                     std::initializer_list<std::uint8_t> value) {
-    out.insert(out.end(), {kIac, kSb, kComPort, code});
+    Append(out, {kIac, kSb, kComPort, code});
     for (const std::uint8_t b : value) {
         out.push_back(b);
         if (b == kIac) {
             out.push_back(kIac);
         }
     }
-    out.insert(out.end(), {kIac, kSe});
+    Append(out, {kIac, kSe});
 }
 
 } // namespace
