@@ -1,4 +1,5 @@
 // The POSIX half of TcpSocket: a non-blocking socket, poll for the waits.
+#include "platform/BoundedCall.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"
 
@@ -11,31 +12,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 namespace kelmora {
 
 namespace {
 
 constexpr std::uint32_t kStepMs = 10;
-
-// A name looked up on a thread of its own. The thread owns the state with the
-// caller; whichever lets go last frees the answer.
-struct Lookup {
-    std::mutex mutex;
-    std::condition_variable done_cv;
-    bool done = false;
-    int code = 0;
-    addrinfo* answer = nullptr;
-    ~Lookup() {
-        if (answer != nullptr) {
-            freeaddrinfo(answer);
-        }
-    }
-};
 
 addrinfo hints(int flags) {
     addrinfo h{};
@@ -56,28 +38,21 @@ addrinfo* resolve(const std::string& host, std::uint16_t port, std::uint32_t sta
     if (getaddrinfo(host.c_str(), service.c_str(), &h, &answer) == 0) {
         return answer; // an address as digits: no name server asked
     }
-    auto lookup = std::make_shared<Lookup>();
-    std::thread([lookup, host, service] {
-        addrinfo h = hints(AI_NUMERICSERV | AI_ADDRCONFIG);
-        addrinfo* found = nullptr;
-        const int code = getaddrinfo(host.c_str(), service.c_str(), &h, &found);
-        const std::lock_guard lock(lookup->mutex);
-        lookup->code = code;
-        lookup->answer = code == 0 ? found : nullptr;
-        lookup->done = true;
-        lookup->done_cv.notify_all();
-    }).detach();
-    std::unique_lock lock(lookup->mutex);
-    while (!lookup->done) {
-        if (elapsed_ms(start) >= limit_ms || (wait_step != nullptr && !wait_step(context))) {
-            timed_out = true;
-            return nullptr;
-        }
-        lookup->done_cv.wait_for(lock, std::chrono::milliseconds(kStepMs));
-    }
-    addrinfo* found = lookup->answer;
-    lookup->answer = nullptr;
-    return found;
+    // A name: looked up on a thread of its own, within the limit.
+    const std::optional<addrinfo*> found = call_bounded<addrinfo*>(
+        [host, service] {
+            const addrinfo wanted = hints(AI_NUMERICSERV | AI_ADDRCONFIG);
+            addrinfo* list = nullptr;
+            return getaddrinfo(host.c_str(), service.c_str(), &wanted, &list) == 0 ? list : nullptr;
+        },
+        [](addrinfo* late) {
+            if (late != nullptr) {
+                freeaddrinfo(late);
+            }
+        },
+        start, limit_ms, wait_step, context);
+    timed_out = !found.has_value();
+    return found.value_or(nullptr);
 }
 
 SocketFailure classify(int error) {

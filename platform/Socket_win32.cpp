@@ -1,5 +1,6 @@
 // The Windows half of TcpSocket: Winsock 2, a non-blocking socket, select for
 // the waits.
+#include "platform/BoundedCall.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"
 
@@ -8,11 +9,6 @@
 #include <ws2tcpip.h>
 #include <mstcpip.h>
 // clang-format on
-
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 namespace kelmora {
 
@@ -28,19 +24,6 @@ bool winsock_started() {
     }();
     return started;
 }
-
-// A name looked up on a thread of its own (see Socket_posix.cpp).
-struct Lookup {
-    std::mutex mutex;
-    std::condition_variable done_cv;
-    bool done = false;
-    addrinfo* answer = nullptr;
-    ~Lookup() {
-        if (answer != nullptr) {
-            freeaddrinfo(answer);
-        }
-    }
-};
 
 addrinfo hints(int flags) {
     addrinfo h{};
@@ -60,27 +43,21 @@ addrinfo* resolve(const std::string& host, std::uint16_t port, std::uint32_t sta
     if (getaddrinfo(host.c_str(), service.c_str(), &h, &answer) == 0) {
         return answer;
     }
-    auto lookup = std::make_shared<Lookup>();
-    std::thread([lookup, host, service] {
-        addrinfo h = hints(0);
-        addrinfo* found = nullptr;
-        const int code = getaddrinfo(host.c_str(), service.c_str(), &h, &found);
-        const std::lock_guard lock(lookup->mutex);
-        lookup->answer = code == 0 ? found : nullptr;
-        lookup->done = true;
-        lookup->done_cv.notify_all();
-    }).detach();
-    std::unique_lock lock(lookup->mutex);
-    while (!lookup->done) {
-        if (elapsed_ms(start) >= limit_ms || (wait_step != nullptr && !wait_step(context))) {
-            timed_out = true;
-            return nullptr;
-        }
-        lookup->done_cv.wait_for(lock, std::chrono::milliseconds(kStepMs));
-    }
-    addrinfo* found = lookup->answer;
-    lookup->answer = nullptr;
-    return found;
+    // A name: looked up on a thread of its own, within the limit.
+    const std::optional<addrinfo*> found = call_bounded<addrinfo*>(
+        [host, service] {
+            const addrinfo wanted = hints(0);
+            addrinfo* list = nullptr;
+            return getaddrinfo(host.c_str(), service.c_str(), &wanted, &list) == 0 ? list : nullptr;
+        },
+        [](addrinfo* late) {
+            if (late != nullptr) {
+                freeaddrinfo(late);
+            }
+        },
+        start, limit_ms, wait_step, context);
+    timed_out = !found.has_value();
+    return found.value_or(nullptr);
 }
 
 SocketFailure classify(int error) {
@@ -182,6 +159,13 @@ bool TcpSocket::Connect(const std::string& host, std::uint16_t port, std::uint32
         // A frame is small and must go at once (see Socket_posix.cpp).
         const BOOL on = TRUE;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+        // Every packet acknowledged at once (see Socket_posix.cpp, Receive):
+        // Windows would delay the acknowledgement up to 200 ms. Older
+        // systems refuse, and keep their delay.
+        DWORD every_packet = 1;
+        DWORD taken = 0;
+        WSAIoctl(s, SIO_TCP_SET_ACK_FREQUENCY, &every_packet, sizeof every_packet, nullptr, 0,
+                 &taken, nullptr, nullptr);
         // Keepalive probes find a far side that went away without a word
         // (see Socket_posix.cpp); Windows sends ten of them.
         tcp_keepalive keepalive{1, 5000, 1000};
