@@ -5,7 +5,9 @@
 // MASTER (the block ends at its next poll frame), over the local line and
 // over Debian's ser2net in front of it (rfc2217:// and tcp://, 127.0.0.1).
 // Before each download, the acknowledgement windows: 50 frames, each
-// acknowledgement's time after the window opened against the window.
+// acknowledgement's time after the window opened against the window; after
+// it, the longest silences inside a block (the first 7200 bytes of another P),
+// which the block's quiet time must outlast.
 //
 //   bench_download [records [trace-file]] [--over local|rfc2217|tcp]
 //       records: default 2500, the default capacity; with a file, the line
@@ -29,6 +31,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace kelmora;
 
@@ -89,6 +92,36 @@ void Replies(TTobrin& terminal, bool master) {
                 "(window %d ms)\n",
                 acknowledged, kFrames, acknowledged > 0 ? total / acknowledged : 0.0, longest,
                 master ? 1000 : 80);
+}
+
+// The longest silences inside an answer block as Kelmora receives it, which
+// the block's quiet time (MasterTestMs) must outlast: P once more, its first
+// `bytes` bytes timed one by one.
+void Gaps(TTobrin& terminal, bool master, std::size_t bytes) {
+    const std::uint8_t payload = 'P';
+    const Frame frame = terminal.MakeFrame(&payload, 1);
+    if (master) {
+        terminal.SendPolled(frame);
+    } else {
+        terminal.SendDirect(frame);
+    }
+    if (terminal.ReadAck() != 0) {
+        std::printf("       gaps: P not acknowledged\n");
+        return;
+    }
+    std::vector<double> gaps;
+    std::int64_t last = 0;
+    for (std::size_t i = 0; i < bytes && terminal.Line.ReadByte(2000) >= 0; ++i) {
+        const std::int64_t now = hires_counter();
+        if (last != 0) {
+            gaps.push_back(double(now - last) * 1e3 / double(hires_frequency()));
+        }
+        last = now;
+    }
+    std::sort(gaps.rbegin(), gaps.rend());
+    std::printf("       silences inside the block (%zu bytes): the longest %.1f, %.1f, %.1f ms\n",
+                gaps.size() + 1, gaps.size() > 0 ? gaps[0] : 0.0, gaps.size() > 1 ? gaps[1] : 0.0,
+                gaps.size() > 2 ? gaps[2] : 0.0);
 }
 
 void Download(sim::Role role, std::size_t records, LineTrace* trace, const char* over) {
@@ -152,6 +185,7 @@ void Download(sim::Role role, std::size_t records, LineTrace* trace, const char*
                 wall - wire);
     std::printf("       processor time %.1f ms = %.2f %% of the download (goal: at most 1 %%)\n",
                 cpu, 100.0 * cpu / wall);
+    Gaps(terminal, role == sim::Role::Master, std::min<std::size_t>(terminal.ReceivedCount, 7200));
     clear_port_devices();
     if (server) {
         server.reset();

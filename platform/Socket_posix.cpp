@@ -168,14 +168,6 @@ long TcpSocket::Receive(std::uint8_t* buffer, std::size_t n) {
     }
     const ssize_t got = ::recv(static_cast<int>(handle_), buffer, n, 0);
     if (got > 0) {
-#ifdef TCP_QUICKACK
-        // Acknowledged at once, every time (the kernel falls back to delaying):
-        // a server that keeps Nagle's algorithm on (ser2net does) holds its
-        // next small packet until our acknowledgement comes, and a delayed
-        // one (40 ms and more) would put gaps into an answer block.
-        const int on = 1;
-        setsockopt(static_cast<int>(handle_), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
-#endif
         return static_cast<long>(got);
     }
     if (got == 0) {

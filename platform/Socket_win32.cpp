@@ -159,13 +159,6 @@ bool TcpSocket::Connect(const std::string& host, std::uint16_t port, std::uint32
         // A frame is small and must go at once (see Socket_posix.cpp).
         const BOOL on = TRUE;
         setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-        // Every packet acknowledged at once (see Socket_posix.cpp, Receive):
-        // Windows would delay the acknowledgement up to 200 ms. Older
-        // systems refuse, and keep their delay.
-        DWORD every_packet = 1;
-        DWORD taken = 0;
-        WSAIoctl(s, SIO_TCP_SET_ACK_FREQUENCY, &every_packet, sizeof every_packet, nullptr, 0,
-                 &taken, nullptr, nullptr);
         // Keepalive probes find a far side that went away without a word
         // (see Socket_posix.cpp); Windows sends ten of them.
         tcp_keepalive keepalive{1, 5000, 1000};
