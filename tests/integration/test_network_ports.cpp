@@ -333,9 +333,14 @@ TEST_F(NetworkJobs, Ser2netStoppedInADownloadFailsTheJobAndTheRetestConnectsAgai
     server.Stop();
     ASSERT_TRUE(WaitFor([&] { return JobDone(run); }));
     EXPECT_EQ(read_file(join_path(run, "rexcom.sta")), "0,0\r\n");
-    EXPECT_EQ(Count(run, "COM1 nepracuje (chyba -14)"), 1);
-    EXPECT_EQ(
-        Count(run, "COM1: " + server.Rfc2217Url() + std::string(": server ukončil spojení"_cp)), 1);
+    // Said by the job itself, before its status pair, not only at the next
+    // re-test.
+    const auto log = Log(run);
+    const auto failed = std::find(log.begin(), log.end(), "COM1 nepracuje (chyba -14)");
+    ASSERT_GE(std::distance(failed, log.end()), 3);
+    EXPECT_EQ(*(failed + 1),
+              "COM1: " + server.Rfc2217Url() + std::string(": server ukončil spojení"_cp));
+    EXPECT_EQ(*(failed + 2), "0,0");
 
     // Back again: the re-test connects, and the next job downloads it all.
     ASSERT_TRUE(server.Start());
