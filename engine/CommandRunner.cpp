@@ -230,7 +230,7 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
         return;
     }
     const std::optional<FileStamp> takenStamp = file_stamp(work);
-    TextFile file = text_file_of(std::move(taken.content));
+    TextFile file = text_file_of(taken.content);
     if (!file.ok()) {
         SetAside(work, path, file.problem);
         return;

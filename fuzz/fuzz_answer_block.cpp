@@ -55,10 +55,8 @@ std::int64_t hires_counter() {
 std::int64_t hires_frequency() {
     return 1'000'000;
 }
-// The direction waits too: every function of the platform's clock half is
-// here, or the linker would bring that half in beside these.
 void exact_wait_us(std::int64_t us) {
-    g_nowUs += us > 0 ? static_cast<std::uint64_t>(us) : 0;
+    g_nowUs += static_cast<std::uint64_t>(us > 0 ? us : 0);
 }
 
 } // namespace kelmora
