@@ -1,6 +1,7 @@
 // A blocking call run on a thread of its own, so that its caller waits for
 // it no longer than it wants to (a host name's look-up, which may wait on a
-// name server for many seconds). Both halves of platform/Socket use it.
+// name server for many seconds). Both halves of platform/Socket use it, through
+// AddressLookup.h.
 #pragma once
 
 #include "platform/Clock.h"

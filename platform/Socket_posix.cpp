@@ -1,5 +1,5 @@
 // The POSIX half of TcpSocket: a non-blocking socket, poll for the waits.
-#include "platform/BoundedCall.h"
+#include "platform/AddressLookup.h"
 #include "platform/Clock.h"
 #include "platform/Socket.h"
 
@@ -25,34 +25,6 @@ addrinfo hints(int flags) {
     h.ai_socktype = SOCK_STREAM;
     h.ai_flags = flags;
     return h;
-}
-
-// The addresses of host:port, or null when the name does not resolve within
-// the deadline (`timed_out` then says whether time ran out).
-addrinfo* resolve(const std::string& host, std::uint16_t port, std::uint32_t start,
-                  std::uint32_t limit_ms, bool (*wait_step)(void*), void* context,
-                  bool& timed_out) {
-    const std::string service = std::to_string(port);
-    addrinfo h = hints(AI_NUMERICHOST | AI_NUMERICSERV);
-    addrinfo* answer = nullptr;
-    if (getaddrinfo(host.c_str(), service.c_str(), &h, &answer) == 0) {
-        return answer; // an address as digits: no name server asked
-    }
-    // A name: looked up on a thread of its own, within the limit.
-    const std::optional<addrinfo*> found = call_bounded<addrinfo*>(
-        [host, service] {
-            const addrinfo wanted = hints(AI_NUMERICSERV | AI_ADDRCONFIG);
-            addrinfo* list = nullptr;
-            return getaddrinfo(host.c_str(), service.c_str(), &wanted, &list) == 0 ? list : nullptr;
-        },
-        [](addrinfo* late) {
-            if (late != nullptr) {
-                freeaddrinfo(late);
-            }
-        },
-        start, limit_ms, wait_step, context);
-    timed_out = !found.has_value();
-    return found.value_or(nullptr);
 }
 
 SocketFailure classify(int error) {
@@ -96,7 +68,9 @@ bool TcpSocket::Connect(const std::string& host, std::uint16_t port, std::uint32
     Fail(SocketFailure::None, 0);
     const std::uint32_t start = tick_ms();
     bool timed_out = false;
-    addrinfo* addresses = resolve(host, port, start, limit_ms, wait_step, context, timed_out);
+    addrinfo* addresses = look_up_address(host, port, hints(AI_NUMERICHOST | AI_NUMERICSERV),
+                                          hints(AI_NUMERICSERV | AI_ADDRCONFIG), start, limit_ms,
+                                          wait_step, context, timed_out);
     if (addresses == nullptr) {
         Fail(timed_out ? SocketFailure::TimedOut : SocketFailure::NoSuchHost, 0);
         return false;

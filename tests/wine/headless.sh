@@ -163,13 +163,15 @@ write_ini() {
 }
 
 # Three persons (one name in Windows-1250 letters, which go through the name
-# table), then the whole memory and the changes since the last Y.
+# table), the clock set, then the whole memory and the changes since the
+# last Y.
 meals=11111111111111AAAAAAAAAAAAAA22222222222222
 person() { printf 'Q%04d%s0%s%-14s %s' "$1" "$2" "$meals" "$3" "$4"; }
 request=("TERM 1"
     "$(person 1 12345678 "NOVAK JAN" +00500)"
     "$(person 2 12345679 $'\x8ETP\xC1NEK \xC8EN\xECK' -00020)"
     "$(person 3 CAFE0001 "DVORAK KAREL" +31000)"
+    "T26121105093000"
     "P"
     "Y")
 
