@@ -12,6 +12,7 @@
 // clang-format on
 #else
 #include <netdb.h>
+#include <netinet/in.h>
 #endif
 
 #include <cstdint>
@@ -19,6 +20,16 @@
 #include <string>
 
 namespace kelmora {
+
+// What a look-up asks for: TCP, IPv4 or IPv6, with `flags`.
+inline addrinfo stream_hints(int flags) {
+    addrinfo h{};
+    h.ai_family = AF_UNSPEC;
+    h.ai_socktype = SOCK_STREAM;
+    h.ai_protocol = IPPROTO_TCP;
+    h.ai_flags = flags;
+    return h;
+}
 
 // The addresses (free them with freeaddrinfo), or null when the name does not
 // resolve within `limit_ms` since `start` (`timed_out` then says whether time

@@ -25,7 +25,7 @@ enum class SocketFailure : std::int32_t {
 class TcpSocket {
 public:
     TcpSocket() = default;
-    ~TcpSocket();
+    ~TcpSocket() { Close(); }
     TcpSocket(const TcpSocket&) = delete;
     TcpSocket& operator=(const TcpSocket&) = delete;
 
@@ -56,7 +56,10 @@ public:
 
 private:
     static constexpr std::intptr_t kNone = -1;
-    void Fail(SocketFailure failure, std::int32_t error);
+    void Fail(SocketFailure failure, std::int32_t error) {
+        failure_ = failure;
+        error_ = error;
+    }
 
     std::intptr_t handle_ = kNone;
     SocketFailure failure_ = SocketFailure::None;

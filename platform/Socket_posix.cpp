@@ -19,14 +19,6 @@ namespace {
 
 constexpr std::uint32_t kStepMs = 10;
 
-addrinfo hints(int flags) {
-    addrinfo h{};
-    h.ai_family = AF_UNSPEC;
-    h.ai_socktype = SOCK_STREAM;
-    h.ai_flags = flags;
-    return h;
-}
-
 SocketFailure classify(int error) {
     switch (error) {
     case ECONNREFUSED:
@@ -53,24 +45,15 @@ SocketFailure classify(int error) {
 
 } // namespace
 
-TcpSocket::~TcpSocket() {
-    Close();
-}
-
-void TcpSocket::Fail(SocketFailure failure, std::int32_t error) {
-    failure_ = failure;
-    error_ = error;
-}
-
 bool TcpSocket::Connect(const std::string& host, std::uint16_t port, std::uint32_t limit_ms,
                         bool (*wait_step)(void*), void* context) {
     Close();
     Fail(SocketFailure::None, 0);
     const std::uint32_t start = tick_ms();
     bool timed_out = false;
-    addrinfo* addresses = look_up_address(host, port, hints(AI_NUMERICHOST | AI_NUMERICSERV),
-                                          hints(AI_NUMERICSERV | AI_ADDRCONFIG), start, limit_ms,
-                                          wait_step, context, timed_out);
+    addrinfo* addresses = look_up_address(host, port, stream_hints(AI_NUMERICHOST | AI_NUMERICSERV),
+                                          stream_hints(AI_NUMERICSERV | AI_ADDRCONFIG), start,
+                                          limit_ms, wait_step, context, timed_out);
     if (addresses == nullptr) {
         Fail(timed_out ? SocketFailure::TimedOut : SocketFailure::NoSuchHost, 0);
         return false;

@@ -25,15 +25,6 @@ bool winsock_started() {
     return started;
 }
 
-addrinfo hints(int flags) {
-    addrinfo h{};
-    h.ai_family = AF_UNSPEC;
-    h.ai_socktype = SOCK_STREAM;
-    h.ai_protocol = IPPROTO_TCP;
-    h.ai_flags = flags;
-    return h;
-}
-
 SocketFailure classify(int error) {
     switch (error) {
     case WSAECONNREFUSED:
@@ -70,15 +61,6 @@ timeval step_time(std::uint32_t ms) {
 
 } // namespace
 
-TcpSocket::~TcpSocket() {
-    Close();
-}
-
-void TcpSocket::Fail(SocketFailure failure, std::int32_t error) {
-    failure_ = failure;
-    error_ = error;
-}
-
 bool TcpSocket::Connect(const std::string& host, std::uint16_t port, std::uint32_t limit_ms,
                         bool (*wait_step)(void*), void* context) {
     Close();
@@ -89,8 +71,8 @@ bool TcpSocket::Connect(const std::string& host, std::uint16_t port, std::uint32
     }
     const std::uint32_t start = tick_ms();
     bool timed_out = false;
-    addrinfo* addresses = look_up_address(host, port, hints(AI_NUMERICHOST), hints(0), start,
-                                          limit_ms, wait_step, context, timed_out);
+    addrinfo* addresses = look_up_address(host, port, stream_hints(AI_NUMERICHOST), stream_hints(0),
+                                          start, limit_ms, wait_step, context, timed_out);
     if (addresses == nullptr) {
         Fail(timed_out ? SocketFailure::TimedOut : SocketFailure::NoSuchHost, 0);
         return false;
