@@ -16,10 +16,12 @@ PACKAGE_DIR := build/packages
 FUZZ_SECONDS ?= 10
 GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-# Debian packages the build, the tests and the tools need.
+# Debian packages the build, the tests and the tools need (ser2net: the
+# network ports are tested against it).
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
             libbenchmark-dev qt6-base-dev qt6-translations-l10n g++-mingw-w64-x86-64 \
-            dpkg-dev file lintian shellcheck systemd logrotate wixl msitools clang-format clang-tidy
+            dpkg-dev file lintian shellcheck systemd logrotate wixl msitools clang-format clang-tidy \
+            ser2net
 # And what the Windows tests add: Wine (64-bit only) and the locale data for
 # its Windows-1250 code page. Installed by test-windows, not by deps.
 WIN_PACKAGES := g++-mingw-w64-x86-64 wine64 wine locales

@@ -375,6 +375,9 @@ bool CommandRunner::RunCommand(std::string_view text) {
         case CommandOutcome::Done:
             return true;
         case CommandOutcome::Failed:
+            // A line that failed (an adapter pulled out, a connection that
+            // ended) is logged now, not only at the next re-test.
+            terminals_.NoteFailedPort(t->Line.PortIndex);
             Pause(kFailedPauseMs);
             result = false;
             break;

@@ -138,11 +138,7 @@ void Terminals::ReopenFailedPorts() {
         if (port->IsOpen && port->Status() == SP_OK) {
             continue;
         }
-        if (!portDown_[com]) {
-            log_.LogEvent("COM" + std::to_string(com + 1) + " nepracuje (chyba " +
-                          std::to_string(port->Status()) + ")");
-            portDown_[com] = true;
-        }
+        NoteFailedPort(com);
         if (port->Open(com, config_.BaudRate)) {
             log_.LogEvent("COM" + std::to_string(com + 1) + " " + std::string("otevřen"_cp));
             portDown_[com] = false;
@@ -150,6 +146,22 @@ void Terminals::ReopenFailedPorts() {
         } else {
             LogWhyNotOpen(com);
         }
+    }
+}
+
+void Terminals::NoteFailedPort(int comIndex) {
+    const TSer_Port* port = Port(comIndex);
+    if (port == nullptr || portDown_[comIndex] || (port->IsOpen && port->Status() == SP_OK)) {
+        return;
+    }
+    const std::string com = "COM" + std::to_string(comIndex + 1);
+    log_.LogEvent(com + " nepracuje (chyba " + std::to_string(port->Status()) + ")");
+    portDown_[comIndex] = true;
+    // A network connection that ended says how.
+    if (port->Driver != nullptr && port->Driver->open_error != 0) {
+        whyClosed_[comIndex] =
+            DescribeOpenFailure(comIndex, port->Status(), port->Driver->open_error);
+        log_.LogEvent(com + ": " + whyClosed_[comIndex]);
     }
 }
 

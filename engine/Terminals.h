@@ -8,10 +8,9 @@
 // out: the device hung up) or never opened is opened again at every re-test,
 // from its configured path, so a device plugged back in (at the same path, or
 // behind the same link) is used again without a restart. The failure is
-// logged once ("COM%d nepracuje (chyba %d)"), the recovery once ("COM%d
-// otevřen"). Why a port does not open ("COM%d: zařízení ... neexistuje") is
-// logged after "COM%d neotevřen" and whenever it changes, not at every
-// re-test.
+// logged once ("COM%d nepracuje (chyba %d)"), as soon as a job meets it or at
+// the re-test, the recovery once ("COM%d otevřen"). Why a port does not open ("COM%d: zařízení ...
+// neexistuje") is logged after "COM%d neotevřen" and whenever it changes, not at every re-test.
 #pragma once
 
 #include "engine/Configuration.h"
@@ -54,6 +53,11 @@ public:
     // Opens again the ports that failed or never opened, then tests every
     // connected slot again and repaints its indicator.
     void RetestTerminals();
+
+    // Logs a port that failed in use ("COM%d nepracuje (chyba %d)", and for a
+    // network port how its connection ended), once until it works again; the
+    // re-test opens it again. Nothing for a port that works.
+    void NoteFailedPort(int comIndex);
 
     // Repaints one indicator (slot 0..3) from the roles as they stand.
     void ShowTerminalState(int slot);

@@ -1,5 +1,5 @@
-// What both backends of the port driver (PosixDriver.cpp, Win32Driver.cpp)
-// share. Nothing outside them includes it.
+// What the backends of the port driver (PosixDriver.cpp, Win32Driver.cpp,
+// NetworkDriver.cpp) share. Nothing outside them includes it.
 #pragma once
 
 #include "serial/PortDriver.h"
@@ -7,8 +7,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace kelmora::backend {
+
+// The local port of a COM index (open_port, serial/OpenPort.cpp, takes the
+// network ports), and why it did not open; each platform's backend has them.
+PortRecord* open_serial_port(std::int32_t port_index, std::int32_t baud, char parity, int data_bits,
+                             int stop_bits);
+std::string describe_serial_failure(std::int32_t port_index, int code, std::int32_t systemError);
 
 // The backend's private block of a record.
 template <typename Data>

@@ -99,7 +99,8 @@ struct PortRecord {
 
     // Why open_port could not reach the device: the system's error number
     // (errno, GetLastError), for the log's explanation (serial/OpenFailure.h);
-    // 0 when the device was reached.
+    // 0 when the device was reached. A network port keeps its own reasons
+    // here (serial/NetworkDriver.h), and also how its connection ended.
     std::int32_t open_error;
 };
 

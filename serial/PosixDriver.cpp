@@ -4,7 +4,6 @@
 #include "platform/Cp1250.h"
 #include "platform/Path.h"
 #include "serial/Backend.h"
-#include "serial/OpenFailure.h"
 #include "serial/PortDevices.h"
 
 #include <fcntl.h>
@@ -524,7 +523,8 @@ int map_system_error() {
     return map_errno(errno);
 }
 
-std::string DescribeOpenFailure(std::int32_t port_index, int code, std::int32_t systemError) {
+std::string backend::describe_serial_failure(std::int32_t port_index, int code,
+                                             std::int32_t systemError) {
     const std::string device = port_device(port_index);
     switch (systemError) {
     case ENOENT:
@@ -560,8 +560,8 @@ std::string DescribeOpenFailure(std::int32_t port_index, int code, std::int32_t 
     }
 }
 
-PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, int data_bits,
-                      int stop_bits) {
+PortRecord* backend::open_serial_port(std::int32_t port_index, std::int32_t baud, char parity,
+                                      int data_bits, int stop_bits) {
     PortRecord* port = allocate_port_record(port_index);
     if (port == nullptr) {
         return nullptr;

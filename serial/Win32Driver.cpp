@@ -4,7 +4,6 @@
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
 #include "serial/Backend.h"
-#include "serial/OpenFailure.h"
 
 // clang-format off
 #include <windows.h>
@@ -464,7 +463,7 @@ int map_system_error() {
 }
 
 // The log line names the port already: \\.\COM<n> is all there is to it.
-std::string DescribeOpenFailure(std::int32_t, int code, std::int32_t systemError) {
+std::string backend::describe_serial_failure(std::int32_t, int code, std::int32_t systemError) {
     switch (systemError) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -478,8 +477,8 @@ std::string DescribeOpenFailure(std::int32_t, int code, std::int32_t systemError
     }
 }
 
-PortRecord* open_port(std::int32_t port_index, std::int32_t baud, char parity, int data_bits,
-                      int stop_bits) {
+PortRecord* backend::open_serial_port(std::int32_t port_index, std::int32_t baud, char parity,
+                                      int data_bits, int stop_bits) {
     PortRecord* port = allocate_port_record(port_index);
     if (port == nullptr) {
         return nullptr;

@@ -131,6 +131,49 @@ TEST(PortDevices, ComIndexNamesTtySUnlessTheTableSaysOtherwise) {
     EXPECT_EQ(port_device(31), "/dev/ttyS31");
 }
 
+TEST(PortDevices, ANetworkPortIsNamedByItsSchemeHostAndPort) {
+    using Kind = NetworkAddress::Kind;
+    struct Case {
+        const char* device;
+        bool network;
+        Kind kind;
+        const char* host;
+        std::uint16_t port;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"rfc2217://192.168.1.20:4001", true, Kind::Rfc2217, "192.168.1.20", 4001, true},
+        {"TCP://moxa-jidelna:950/", true, Kind::Tcp, "moxa-jidelna", 950, true},
+        {"rfc2217://[fe80::1]:7000", true, Kind::Rfc2217, "fe80::1", 7000, true},
+        {"tcp://host:65535", true, Kind::Tcp, "host", 65535, true},
+        // The scheme makes it a network port; what follows must be whole.
+        {"rfc2217://192.168.1.20", true, Kind::Rfc2217, "", 0, false},
+        {"tcp://:4001", true, Kind::Tcp, "", 0, false},
+        {"tcp://host:0", true, Kind::Tcp, "host", 0, false},
+        {"tcp://host:65536", true, Kind::Tcp, "host", 0, false},
+        {"tcp://host:40x1", true, Kind::Tcp, "host", 0, false},
+        {"tcp://fe80::1:7000", true, Kind::Tcp, "", 0, false},
+        {"tcp://user@host:23", true, Kind::Tcp, "", 0, false},
+        // Anything else is a device path.
+        {"/dev/ttyUSB0", false, Kind::Tcp, "", 0, false},
+        {"COM3", false, Kind::Tcp, "", 0, false},
+        {"telnet://host:23", false, Kind::Tcp, "", 0, false},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = parse_network_device(c.device);
+        ASSERT_EQ(parsed.has_value(), c.network) << c.device;
+        if (!parsed) {
+            continue;
+        }
+        EXPECT_EQ(parsed->kind, c.kind) << c.device;
+        EXPECT_EQ(parsed->valid, c.valid) << c.device;
+        if (c.valid) {
+            EXPECT_EQ(parsed->host, c.host) << c.device;
+            EXPECT_EQ(parsed->port, c.port) << c.device;
+        }
+    }
+}
+
 TEST_F(SerialDriver, OpenGivesAWorkingPortInTheList) {
     PortRecord* port = open();
     ASSERT_NE(port, nullptr);

@@ -17,10 +17,11 @@ struct TestSlot {
     int comIndex;
 };
 
-// False when the file cannot be written.
+// False when the file cannot be written. `delayAddIndex` is the entry of
+// "Prodloužení testu MASTER" (-1: the default).
 inline bool WriteIni(const std::string& iniPath, const std::string& dataPath,
                      const std::vector<TestSlot>& slots, const std::map<int, std::string>& devices,
-                     int attempts = 1) {
+                     int attempts = 1, int delayAddIndex = -1) {
     StoredSettings s;
     s.Record = CfgRecord::Defaults();
     s.Record.Slots[0].Connected = 0;
@@ -30,6 +31,9 @@ inline bool WriteIni(const std::string& iniPath, const std::string& dataPath,
     }
     s.Record.RepWriteIndex = static_cast<std::uint8_t>(attempts - 1);
     s.Record.HighPriority = 0;
+    if (delayAddIndex >= 0) {
+        s.Record.DelayAddIndex = static_cast<std::uint8_t>(delayAddIndex);
+    }
     s.DataPath = dataPath;
     if (WriteConfigurationFile(iniPath, s).has_value()) {
         return false;

@@ -7,6 +7,11 @@
 #   headless.sh end-to-end      the same request file through the Linux build
 #                               and through kelmora.exe: output.txt, rexcom.sta
 #                               and binarni.bin must be byte for byte the same
+#   headless.sh network         the same request file through the Linux build
+#                               on its pty and through kelmora.exe over
+#                               Debian's ser2net in front of the same kind of
+#                               pty: COM1=rfc2217://127.0.0.1:port, then
+#                               COM1=tcp://127.0.0.1:port; the same files
 #   headless.sh single-instance a second kelmora.exe in the same prefix exits
 #                               with -1 and says so; the first goes on
 #   headless.sh simulator       the same request file through the Linux build
@@ -107,6 +112,38 @@ run_request() {
     wait_for 60 request_answered
 }
 
+# A port on 127.0.0.1 nothing listens at (none in /proc/net/tcp).
+free_port() {
+    local port
+    while :; do
+        port=$((20000 + RANDOM % 40000))
+        grep -qi ":$(printf '%04X' "$port") " /proc/net/tcp || break
+    done
+    echo "$port"
+}
+
+# ser2net in front of the pty link $1, on 127.0.0.1 only: a telnet(rfc2217)
+# accepter on $rfc2217_port and a raw one on $tcp_port (both set here).
+start_ser2net() {
+    local ser2net=/usr/sbin/ser2net
+    [ -x "$ser2net" ] || fail "$ser2net is missing: make deps installs Debian's ser2net"
+    rfc2217_port=$(free_port)
+    tcp_port=$(free_port)
+    local connector="serialdev,$1,19200n81,local"
+    printf '%s\n' "connection: &rfc2217" \
+        "    accepter: telnet(rfc2217),tcp,127.0.0.1,$rfc2217_port" "    connector: $connector" \
+        "connection: &raw" "    accepter: tcp,127.0.0.1,$tcp_port" "    connector: $connector" \
+        >"$run/ser2net.yaml"
+    "${native[@]}" "$ser2net" -n -u -c "$run/ser2net.yaml" -P "$run/ser2net.pid" \
+        >"$run/ser2net.out" 2>&1 &
+    pids+=($!)
+    # Listening, seen without connecting (ser2net opens its device for
+    # every client).
+    for port in "$rfc2217_port" "$tcp_port"; do
+        wait_for 10 grep -qi "0100007F:$(printf '%04X' "$port") 00000000:0000 0A" /proc/net/tcp
+    done
+}
+
 # Stops the program as Ctrl+C does and expects a clean end.
 stop_kelmora() {
     kill -INT "$1"
@@ -118,20 +155,23 @@ stop_kelmora() {
 }
 
 # Everything at its default: T1 at address 1 on COM1, the data path the start
-# directory. [Porty] gives Linux its device; Windows ignores it and opens
-# \\.\COM1, which the prefix maps to the same kind of link.
+# directory. [Porty] gives Linux its device; Windows opens \\.\COM1 for a
+# path (the prefix maps it to the same kind of link) and a network port for
+# rfc2217:// or tcp://.
 write_ini() {
     printf '%s\r\n' "[Porty]" "COM1=$1" >"$run/kelmora.ini"
 }
 
 # Three persons (one name in Windows-1250 letters, which go through the name
-# table), then the whole memory and the changes since the last Y.
+# table), the clock set, then the whole memory and the changes since the
+# last Y.
 meals=11111111111111AAAAAAAAAAAAAA22222222222222
 person() { printf 'Q%04d%s0%s%-14s %s' "$1" "$2" "$meals" "$3" "$4"; }
 request=("TERM 1"
     "$(person 1 12345678 "NOVAK JAN" +00500)"
     "$(person 2 12345679 $'\x8ETP\xC1NEK \xC8EN\xECK' -00020)"
     "$(person 3 CAFE0001 "DVORAK KAREL" +31000)"
+    "T26121105093000"
     "P"
     "Y")
 
@@ -157,6 +197,16 @@ job() {
         program=windows
         write_ini "$KELMORA_WINE_PORTS/com1"
         start_sim_exe
+        ;;
+    windows-rfc2217 | windows-tcp)
+        program=windows
+        start_sim "$WORK/ttyNET"
+        start_ser2net "$WORK/ttyNET"
+        if [ "$1" = windows-rfc2217 ]; then
+            write_ini "rfc2217://127.0.0.1:$rfc2217_port"
+        else
+            write_ini "tcp://127.0.0.1:$tcp_port"
+        fi
         ;;
     esac
     start_kelmora "$program" stderr.txt
@@ -208,6 +258,17 @@ simulator)
     [ "$code" -eq 0 ] || fail "tobrin-sim.exe ended with $code after Ctrl+C: $(cat "$run/sim.out")"
     same_files windows-sim "kelmora.exe against tobrin-sim.exe"
     ;;
+network)
+    mkdir -p "$WORK"
+    job linux
+    stop_all
+    job windows-rfc2217
+    stop_all
+    same_files windows-rfc2217 "kelmora.exe over ser2net's telnet(rfc2217) port"
+    job windows-tcp
+    stop_all
+    same_files windows-tcp "kelmora.exe over ser2net's raw tcp port"
+    ;;
 single-instance)
     run=$WORK/single
     rm -rf "$run"
@@ -233,7 +294,7 @@ single-instance)
     echo "headless.sh: the second copy exited with -1; the first went on and stopped cleanly"
     ;;
 *)
-    echo "usage: headless.sh end-to-end|single-instance|simulator" >&2
+    echo "usage: headless.sh end-to-end|single-instance|simulator|network" >&2
     exit 2
     ;;
 esac
