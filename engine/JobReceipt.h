@@ -1,0 +1,63 @@
+// A job's receipt: how a program that drops a request (kelmora request)
+// learns that job's own result. "rexcom.sta" and the output file cannot tell
+// it for certain: every job rewrites them, and so do the operator's buttons,
+// and the host's next request may be taken the moment this job ends.
+//
+// The program asks for a receipt before it drops its request: it makes an
+// empty file named after the request file and the identity of the file it
+// drops (ReceiptPath; file_identity in platform/Files.h). Once the job's
+// final status is in "rexcom.sta", and before the work file goes, the relay
+// writes the receipt there through a temporary file and a rename: the final
+// status pair and the bytes of the output file as this job wrote them. A
+// request that cannot be taken gets one too (-1,-1) before it is renamed
+// aside or removed. No receipt is written where none was asked for: the
+// host's jobs leave nothing behind.
+//
+// Why a receipt never belongs to another job: no two files have the same
+// identity while both exist, and the dropped file exists from before its
+// receipt file is made until after its receipt is written. A job of an
+// earlier file with that identity therefore ended, receipt and all, before
+// the identity was free again, so before this receipt file was made.
+//
+// Format (Windows-1250): the line "a,b n" ended by CR LF, then exactly n
+// bytes, the output file. Anything else (a file caught while written in
+// place, where Windows refuses the rename) is no receipt yet.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelmora {
+
+inline constexpr std::string_view kReceiptSuffix = ".receipt";
+
+struct JobReceipt {
+    int a = -1;
+    int b = -1;
+    std::string output; // the output file's bytes; empty where the job wrote none
+
+    bool operator==(const JobReceipt&) const = default;
+};
+
+// `requestPath` + "." + the identity in 16 hexadecimal digits + kReceiptSuffix.
+std::string ReceiptPath(std::string_view requestPath, std::uint64_t identity);
+
+std::string FormatReceipt(const JobReceipt& receipt);
+
+// The receipt, or nothing when `bytes` is not one whole receipt.
+std::optional<JobReceipt> ParseReceipt(std::string_view bytes);
+
+enum class ReceiptWritten {
+    NotAsked, // no receipt file: nobody waits for this job
+    Written,
+    Failed, // asked for, but it cannot be written (a full disk)
+};
+
+// Writes the receipt of the request file whose identity is `identity`, where
+// one was asked for.
+ReceiptWritten WriteReceipt(std::string_view requestPath, std::uint64_t identity,
+                            const JobReceipt& receipt);
+
+} // namespace kelmora
