@@ -1,0 +1,35 @@
+// A job's receipt: its name follows the request file and the identity of the
+// file it belongs to; it reads back only whole.
+#include "engine/JobReceipt.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace kelmora;
+
+TEST(JobReceipt, ItsNameCarriesTheRequestFileAndTheIdentity) {
+    EXPECT_EQ(ReceiptPath("/data/request.cfg", 0x1A2B3C),
+              "/data/request.cfg.00000000001a2b3c.receipt");
+    EXPECT_EQ(ReceiptPath("r", ~std::uint64_t{0}), "r.ffffffffffffffff.receipt");
+}
+
+TEST(JobReceipt, OnlyAWholeReceiptReadsBack) {
+    // An output line may hold any byte, a CR or an LF among them: the length
+    // bounds it, not the line ends.
+    const JobReceipt download{1, 2, "R0007\r\nQ0\n\r8\x9A\r\n"};
+    const JobReceipt failed{-1, -1, ""};
+    for (const JobReceipt& receipt : {download, failed, JobReceipt{1, 0, ""}}) {
+        EXPECT_EQ(ParseReceipt(FormatReceipt(receipt)), receipt);
+    }
+    EXPECT_EQ(FormatReceipt(download).substr(0, 8), "1,2 15\r\n");
+    const std::string whole = FormatReceipt(download);
+    for (const std::string& cut : {std::string(), whole.substr(0, 7), whole.substr(0, 8),
+                                   whole.substr(0, whole.size() - 1), whole + "x"}) {
+        EXPECT_FALSE(ParseReceipt(cut)) << cut;
+    }
+    for (const char* bad : {"1,2\r\n", "1;2 0\r\n", "a,2 0\r\n", "1, 2 0\r\n", "1,2 -0\r\n",
+                            "1,2 0\n", "1 2,0\r\n"}) {
+        EXPECT_FALSE(ParseReceipt(bad)) << bad;
+    }
+}
