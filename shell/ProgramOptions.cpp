@@ -150,7 +150,7 @@ std::string ProgramUsage(std::string_view defaultConfigFile) {
            "  --timeout S    give up after S seconds (default 120)\n"
            "  exit status: 0 every command acknowledged, 1 a command failed, 2 a wrong\n"
            "  command line, 3 a failure pair (-1,...), 4 time-out, 5 no Kelmora running,\n"
-           "  6 the request file cannot be written; see kelmora-request(5)\n";
+           "  6 the request file cannot be written, 130 interrupted; see kelmora(1)\n";
 }
 
 } // namespace kelmora
