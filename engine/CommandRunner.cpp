@@ -125,10 +125,9 @@ void CommandRunner::SetAside(const std::string& path, const std::string& request
     if (!moved && remove_file(bad)) {
         moved = rename_over(path, bad); // a directory does not replace a file
     }
-    const JobReceipt failed;
     if (!moved) {
         // Its receipt goes out while the file is still there to own it.
-        SendReceipt(requestPath, jobIdentity_, failed);
+        SendReceipt(requestPath, job_, -1, -1);
         if (!remove_file(path)) {
             log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
             return;
@@ -155,28 +154,32 @@ void CommandRunner::SetAside(const std::string& path, const std::string& request
                   (moved ? std::string("přejmenován na "_cp) + bad : std::string("vymazán"_cp)));
     ReportStatus(-1, -1);
     if (moved) {
-        SendReceipt(requestPath, jobIdentity_, failed);
+        SendReceipt(requestPath, job_, -1, -1);
     }
 }
 
-void CommandRunner::SendReceipt(const std::string& requestPath,
-                                std::optional<std::uint64_t> identity, const JobReceipt& receipt) {
-    if (identity && WriteReceipt(requestPath, *identity, receipt) == ReceiptWritten::Failed) {
-        log_.LogEvent(std::string("Nelze zapsat soubor "_cp) + ReceiptPath(requestPath, *identity));
+void CommandRunner::SendReceipt(const std::string& requestPath, const JobFile& job, int a, int b) {
+    if (!job.identity) {
+        return;
+    }
+    const JobReceipt receipt{a, b, job.output, job.digest};
+    if (WriteReceipt(requestPath, *job.identity, receipt) == ReceiptWritten::Failed) {
+        log_.LogEvent(std::string("Nelze zapsat soubor "_cp) +
+                      ReceiptPath(requestPath, *job.identity));
     }
 }
 
 void CommandRunner::FinishJob(const std::string& requestPath, int a, int b) {
     const std::string workPath = requestPath + std::string(kWorkSuffix);
     if (ReportStatus(a, b)) {
-        SendReceipt(requestPath, jobIdentity_, JobReceipt{a, b, jobOutput_});
+        SendReceipt(requestPath, job_, a, b);
         remove_file(workPath);
         pending_.reset();
         return;
     }
     // The work file stays: the job counts as unfinished until its status is
     // out, also across a restart.
-    pending_ = Pending{Pair{a, b}, jobIdentity_, jobOutput_};
+    pending_ = Pending{Pair{a, b}, job_};
     waitLogged_ = false;
     const std::string status = StatusFilePath(config_.DataPath);
     if (remove_file(status)) {
@@ -193,7 +196,8 @@ bool CommandRunner::ReportPendingStatus(const std::string& requestPath) {
         return true;
     }
     // The last run's job, if nothing is pending in this one.
-    const Pending pending = pending_.value_or(Pending{Pair{}, file_identity(work), {}});
+    const Pending pending =
+        pending_.value_or(Pending{Pair{}, JobFile{file_identity(work), {}, {}}});
     const Pair pair = pending.pair;
     if (!WriteStatusFile(config_.DataPath, pair.a, pair.b)) {
         if (!waitLogged_) {
@@ -205,7 +209,7 @@ bool CommandRunner::ReportPendingStatus(const std::string& requestPath) {
     const std::string text = FormatStatusPair(pair.a, pair.b);
     log_.LogEvent(std::string("Stav úlohy dodatečně zapsán: "_cp) + text);
     console_.SetStatusPanel(1, text);
-    SendReceipt(requestPath, pending.identity, JobReceipt{pair.a, pair.b, pending.output});
+    SendReceipt(requestPath, pending.job, pair.a, pair.b);
     remove_file(work);
     pending_.reset();
     return true;
@@ -219,14 +223,14 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
-    jobOutput_.clear();
+    job_ = {};
     // Taken away from its writers: renamed to its work name and read while
     // none can come back to it. Another member of the data path's group may
     // have put a link here to a file only this program may read: never
     // followed.
     const std::string work = path + std::string(kWorkSuffix);
     TakenFile taken = take_file(path, work, kMaxCommandFileBytes);
-    jobIdentity_ = taken.identity;
+    job_.identity = taken.identity;
     const FileProblem problem = taken.content.problem;
     if (problem == FileProblem::Missing || problem == FileProblem::Busy) {
         return; // gone meanwhile, or a writer has it again: its close brings it back
@@ -252,6 +256,9 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
         return;
     }
     const std::optional<FileStamp> takenStamp = file_stamp(work);
+    if (taken.content.ok()) {
+        job_.digest = RequestDigest(taken.content.bytes);
+    }
     TextFile file = text_file_of(std::move(taken.content));
     if (!file.ok()) {
         SetAside(work, path, file.problem);
@@ -304,8 +311,7 @@ void CommandRunner::ReportUnfinishedJob(const std::string& requestPath) {
         return;
     }
     log_.LogEvent("Úloha ze souboru požadavků nebyla dokončena, znovu se nespouští"_cp);
-    jobIdentity_ = file_identity(work);
-    jobOutput_.clear();
+    job_ = JobFile{file_identity(work), {}, {}};
     FinishJob(requestPath, -1, -1);
 }
 
@@ -437,7 +443,7 @@ bool CommandRunner::SaveResults() {
     const std::string path = join_path(config_.DataPath, config_.OutputFile);
     std::string bytes = join_crlf_lines(console_.Results());
     if (replace_file(path, bytes)) {
-        jobOutput_ = std::move(bytes);
+        job_.output = std::move(bytes);
         return true;
     }
     log_.LogEvent(std::string("Nelze zapsat soubor "_cp) + path);

@@ -133,9 +133,15 @@ private:
     // The job's final status, and its receipt; the work file goes once the
     // status is written.
     void FinishJob(const std::string& requestPath, int a, int b);
-    // The receipt of the request file `identity`, where one was asked for.
-    void SendReceipt(const std::string& requestPath, std::optional<std::uint64_t> identity,
-                     const JobReceipt& receipt);
+    // The request file of a job, for its receipt: its identity, the digest of
+    // what was read from it, and the output file the job wrote (empty until it did).
+    struct JobFile {
+        std::optional<std::uint64_t> identity;
+        std::optional<std::uint64_t> digest;
+        std::string output;
+    };
+    // The receipt of `job` with the pair a,b, where one was asked for.
+    void SendReceipt(const std::string& requestPath, const JobFile& job, int a, int b);
 
     const Configuration& config_;
     const EventLog& log_;
@@ -144,16 +150,12 @@ private:
     SharedFlags& flags_;
     bool cut_ = false;                   // a stop cut the current run short
     bool priorityRefusalLogged_ = false; // said once per run of the program
-    // The request file of the job in progress: its identity, and the output
-    // file this job wrote (empty until it did), for the job's receipt.
-    std::optional<std::uint64_t> jobIdentity_;
-    std::string jobOutput_;
+    JobFile job_;                        // the job in progress
     // The final status of a job whose work file is still there because the
     // pair could not be written (none: the job is the last run's, -1,-1).
     struct Pending {
         Pair pair;
-        std::optional<std::uint64_t> identity;
-        std::string output;
+        JobFile job;
     };
     std::optional<Pending> pending_;
     bool waitLogged_ = false;          // "a request waits" said once while pending

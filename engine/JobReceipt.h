@@ -17,11 +17,16 @@
 // identity while both exist, and the dropped file exists from before its
 // receipt file is made until after its receipt is written. A job of an
 // earlier file with that identity therefore ended, receipt and all, before
-// the identity was free again, so before this receipt file was made.
+// the identity was free again, so before this receipt file was made. What
+// the identity cannot tell is a program that wrote over the dropped file
+// in place before it was taken (a host that writes its request without
+// looking): the receipt carries the digest of the request as it was read, so
+// the program that dropped it can see that the job was not the one it asked for.
 //
-// Format (Windows-1250): the line "a,b n" ended by CR LF, then exactly n
-// bytes, the output file. Anything else (a file caught while written in
-// place, where Windows refuses the rename) is no receipt yet.
+// Format (Windows-1250): the line "a,b n d" ended by CR LF, then exactly n
+// bytes, the output file; d is the digest in 16 hexadecimal digits, or "-"
+// where the request was never read. Anything else (a file caught while
+// written in place, where Windows refuses the rename) is no receipt yet.
 #pragma once
 
 #include <cstdint>
@@ -36,13 +41,18 @@ inline constexpr std::string_view kReceiptSuffix = ".receipt";
 struct JobReceipt {
     int a = -1;
     int b = -1;
-    std::string output; // the output file's bytes; empty where the job wrote none
+    std::string output;                  // the output file's bytes; empty where the job wrote none
+    std::optional<std::uint64_t> digest; // RequestDigest of the request as it was read
 
     bool operator==(const JobReceipt&) const = default;
 };
 
 // `requestPath` + "." + the identity in 16 hexadecimal digits + kReceiptSuffix.
 std::string ReceiptPath(std::string_view requestPath, std::uint64_t identity);
+
+// A digest of a request's bytes (64-bit FNV-1a): what tells the request that
+// was read from another one written over it.
+std::uint64_t RequestDigest(std::string_view bytes);
 
 std::string FormatReceipt(const JobReceipt& receipt);
 

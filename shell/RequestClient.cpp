@@ -180,15 +180,18 @@ std::optional<std::vector<std::string>> GivenLines(const RequestOptions& options
     return lines;
 }
 
-// The receipt's lines on standard output, the pair last.
+// The receipt's lines on standard output, the pair last: where they are this
+// request's.
 int Report(const JobReceipt& receipt, const BuiltRequest& request) {
-    std::string text;
-    for (const std::string& line : split_text_lines(receipt.output)) {
-        text += line + "\n";
-    }
-    text += std::to_string(receipt.a) + "," + std::to_string(receipt.b) + "\n";
-    write_console(ConsoleStream::Output, text);
     const Verdict verdict = JudgeReceipt(receipt, request);
+    if (verdict.ours) {
+        std::string text;
+        for (const std::string& line : split_text_lines(receipt.output)) {
+            text += line + "\n";
+        }
+        text += std::to_string(receipt.a) + "," + std::to_string(receipt.b) + "\n";
+        write_console(ConsoleStream::Output, text);
+    }
     if (!verdict.message.empty()) {
         Say(verdict.message);
     }
@@ -255,6 +258,12 @@ BuiltRequest BuildRequest(const std::vector<std::string>& lines, std::optional<i
 }
 
 Verdict JudgeReceipt(const JobReceipt& receipt, const BuiltRequest& request) {
+    if (receipt.digest && *receipt.digest != RequestDigest(request.bytes)) {
+        return {kRequestJobFailed,
+                std::string("Požadavek přepsal jiný program dřív, než jej Kelmora převzala: "
+                            "úloha, která proběhla, nebyla tato"_cp),
+                false};
+    }
     const std::string pair = std::to_string(receipt.a) + "," + std::to_string(receipt.b);
     if (receipt.a < 0) {
         return {kRequestJobFailed,

@@ -15,7 +15,10 @@
 //     there, this one waits its turn.
 //  4. It waits for the job's receipt, which the relay writes once the job's
 //     final status is in "rexcom.sta". The receipt names the request by its
-//     file's identity, so another job's result is never taken for this one's.
+//     file's identity, so another job's result is never taken for this one's;
+//     and it carries the digest of what the relay read, so a request another
+//     program wrote over in place before it was taken is not taken for this
+//     one either.
 //  5. The answer lines go to standard output as the console shows them, the
 //     status pair after them; what went wrong goes to standard error.
 //
@@ -61,6 +64,7 @@ BuiltRequest BuildRequest(const std::vector<std::string>& lines, std::optional<i
 struct Verdict {
     int exit = kRequestDone;
     std::string message; // for standard error (Windows-1250); empty: nothing to say
+    bool ours = true;    // the job ran this request: its lines and pair are this one's
 };
 
 // What the receipt of the job of `request` says to a script.

@@ -596,7 +596,8 @@ TEST_F(Runner, AReceiptIsWrittenWhereAskedForOnceTheFinalStatusIsOutAndBeforeThe
     runner->ProcessRequestFile(request);
     EXPECT_EQ(Status(), "1,2\r\n");
     const auto download = receiptOf(receipt);
-    EXPECT_EQ(download, (JobReceipt{1, 2, *read_file(dir.file("output.txt"))}));
+    EXPECT_EQ(download, (JobReceipt{1, 2, *read_file(dir.file("output.txt")),
+                                    RequestDigest("TERM1\r\nP\r\n")}));
     ASSERT_TRUE(download);
     EXPECT_EQ(split_text_lines(download->output).size(), 2u);
     EXPECT_EQ(read_file(otherReceipt), "");
@@ -610,17 +611,18 @@ TEST_F(Runner, AReceiptIsWrittenWhereAskedForOnceTheFinalStatusIsOutAndBeforeThe
     EXPECT_EQ(read_file(receipt), "");
     std::filesystem::remove_all(dir.file("rexcom.sta.new"));
     ASSERT_TRUE(runner->ReportPendingStatus(request));
-    EXPECT_EQ(receiptOf(receipt), (JobReceipt{1, 0, ""}));
+    EXPECT_EQ(receiptOf(receipt), (JobReceipt{1, 0, "", RequestDigest("TERM1\r\nO00\r\n")}));
 
     // A job the last run left unfinished, and a request that cannot be taken.
     receipt = ask("TERM1\r\nO00\r\n");
     ASSERT_TRUE(rename_over(request, request + ".job"));
     runner->ReportUnfinishedJob(request);
-    EXPECT_EQ(receiptOf(receipt), (JobReceipt{-1, -1, ""}));
-    receipt = ask(std::string(kMaxCommandFileLines + 1, '\n'));
+    EXPECT_EQ(receiptOf(receipt), (JobReceipt{-1, -1, "", std::nullopt}));
+    const std::string lines(kMaxCommandFileLines + 1, '\n');
+    receipt = ask(lines);
     runner->ProcessRequestFile(request);
     EXPECT_TRUE(file_exists(request + ".bad"));
-    EXPECT_EQ(receiptOf(receipt), (JobReceipt{-1, -1, ""}));
+    EXPECT_EQ(receiptOf(receipt), (JobReceipt{-1, -1, "", RequestDigest(lines)}));
 
     // Nobody asked: the host's jobs leave nothing behind.
     const auto files = [&] {

@@ -804,7 +804,7 @@ TEST_F(Headless, AHostsRequestWaitingIsNeverReplacedAndBothJobsRunEachToItsOwner
     EXPECT_EQ(kelmora->Wait(10000), 0);
 }
 
-TEST_F(Headless, ARequestNotTakenInTimeIsTakenBackAndNeverRuns) {
+TEST_F(Headless, WhileBusyARequestIsTakenBackInTimeAndOneWrittenOverIsNotTakenForItsOwn) {
     auto kelmora = Start();
     ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
     // The host's job clears the memory: three seconds in which nothing else is taken.
@@ -816,13 +816,23 @@ TEST_F(Headless, ARequestNotTakenInTimeIsTakenBackAndNeverRuns) {
               std::string::npos)
         << Said();
     EXPECT_EQ(Printed(), "");
-    ASSERT_TRUE(
-        WaitFor([&] { return Pairs().size() == 2 && !file_exists(DataFile("request.cfg.job")); }));
-    // Nothing of the client is left to run after the host's job.
-    EXPECT_EQ(DataFiles(), (std::set<std::string>{"kelmora.lock", "output.txt", "rexcom.sta"}));
+    EXPECT_FALSE(file_exists(DataFile("request.cfg"))) << "left to run later";
+
+    // A host that writes its request without looking writes over the
+    // client's in place before Kelmora takes it: that job is the host's.
+    client = Request({"--terminal", "1", "N"});
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("request.cfg")) == "TERM 1\r\nN\r\n"; }));
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    EXPECT_EQ(client->Wait(20000), 3);
+    EXPECT_EQ(Printed(), "") << "the host's S line and pair";
+    EXPECT_NE(Said().find("Požadavek přepsal jiný program dřív, než jej Kelmora převzala"),
+              std::string::npos)
+        << Said();
+    EXPECT_EQ(DataFiles(),
+              (std::set<std::string>{"binarni.bin", "kelmora.lock", "output.txt", "rexcom.sta"}));
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(10000), 0);
-    EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,0"}));
+    EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,0", "1,0", "1,1"}));
 }
 
 TEST_F(Headless, KelmoraRequestWithoutAKelmoraOnTheDataPathSaysSoAtOnce) {

@@ -61,6 +61,7 @@ TEST(RequestClient, TheLinesMakeOneRequestFileOrAreRefusedWithTheReason) {
 TEST(RequestClient, AReceiptGivesTheScriptItsExitStatus) {
     const BuiltRequest three = BuildRequest({"Q0001", Record('Q', 100)}, 1); // three frames
     const BuiltRequest select = BuildRequest({}, 2);
+    const auto of = [](const BuiltRequest& request) { return RequestDigest(request.bytes); };
     struct Case {
         const BuiltRequest& request;
         JobReceipt receipt;
@@ -68,16 +69,26 @@ TEST(RequestClient, AReceiptGivesTheScriptItsExitStatus) {
         std::string_view message; // the start of it
     };
     const Case cases[] = {
-        {three, {3, 0, ""}, kRequestDone, ""},
-        {three, {2, 0, ""}, kRequestCommandFailed, "Terminál potvrdil 2 z 3 příkazů"_cp},
-        {three, {0, 7, ""}, kRequestCommandFailed, "Terminál potvrdil 0 z 3"_cp},
-        {three, {-1, 0, ""}, kRequestJobFailed, "Úloha skončila stavem -1,0: řádek TERM volí"_cp},
-        {three, {-1, -1, ""}, kRequestJobFailed, "Úloha skončila stavem -1,-1: příčinu uvádí"_cp},
-        {select, {1, 0, ""}, kRequestDone, ""},
-        {select, {-1, 0, ""}, kRequestJobFailed, "Úloha skončila stavem -1,0"_cp},
+        {three, {3, 0, "", of(three)}, kRequestDone, ""},
+        {three, {2, 0, "", of(three)}, kRequestCommandFailed, "Terminál potvrdil 2 z 3 příkazů"_cp},
+        {three, {0, 7, "", of(three)}, kRequestCommandFailed, "Terminál potvrdil 0 z 3"_cp},
+        {three,
+         {-1, 0, "", of(three)},
+         kRequestJobFailed,
+         "Úloha skončila stavem -1,0: řádek TERM volí"_cp},
+        // Never read (set aside unread, left by the last run): its own failure.
+        {three,
+         {-1, -1, "", std::nullopt},
+         kRequestJobFailed,
+         "Úloha skončila stavem -1,-1: příčinu uvádí"_cp},
+        {select, {1, 0, "", of(select)}, kRequestDone, ""},
+        {select, {-1, 0, "", of(select)}, kRequestJobFailed, "Úloha skončila stavem -1,0"_cp},
+        // Another program wrote over it in place before it was taken.
+        {three, {3, 0, "", of(select)}, kRequestJobFailed, "Požadavek přepsal jiný program"_cp},
     };
     for (const Case& c : cases) {
         const Verdict verdict = JudgeReceipt(c.receipt, c.request);
+        EXPECT_EQ(verdict.ours, c.message.rfind("Požadavek přepsal"_cp, 0) != 0);
         EXPECT_EQ(verdict.exit, c.exit) << verdict.message;
         EXPECT_EQ(verdict.message.substr(0, c.message.size()), c.message);
         EXPECT_EQ(verdict.message.empty(), c.message.empty()) << verdict.message;
