@@ -83,6 +83,9 @@ protected:
         }
         return names;
     }
+    // What a relay that ran a data command leaves in its data path, and nothing else.
+    const std::set<std::string> kAfterADownload = {"binarni.bin", "kelmora.lock", "output.txt",
+                                                   "rexcom.sta"};
     std::vector<std::string> Pairs() const {
         std::vector<std::string> pairs;
         for (const std::string& message : Log()) {
@@ -761,8 +764,7 @@ TEST_F(Headless, KelmoraRequestPrintsItsJobsAnswersAndAnExitStatusForEachOutcome
             EXPECT_EQ(read_file(DataFile("output.txt")), printed.front() + "\r\n");
         }
     }
-    EXPECT_EQ(DataFiles(),
-              (std::set<std::string>{"binarni.bin", "kelmora.lock", "output.txt", "rexcom.sta"}));
+    EXPECT_EQ(DataFiles(), kAfterADownload);
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(10000), 0);
 }
@@ -798,8 +800,7 @@ TEST_F(Headless, AHostsRequestWaitingIsNeverReplacedAndBothJobsRunEachToItsOwner
     EXPECT_EQ(client->Wait(20000), 0) << Said();
     EXPECT_EQ(Printed(), "2,0\n") << "the S line is the host's, not this job's";
     EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,1", "1,0", "2,0"}));
-    EXPECT_EQ(DataFiles(),
-              (std::set<std::string>{"binarni.bin", "kelmora.lock", "output.txt", "rexcom.sta"}));
+    EXPECT_EQ(DataFiles(), kAfterADownload);
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(10000), 0);
 }
@@ -828,8 +829,7 @@ TEST_F(Headless, WhileBusyARequestIsTakenBackInTimeAndOneWrittenOverIsNotTakenFo
     EXPECT_NE(Said().find("Požadavek přepsal jiný program dřív, než jej Kelmora převzala"),
               std::string::npos)
         << Said();
-    EXPECT_EQ(DataFiles(),
-              (std::set<std::string>{"binarni.bin", "kelmora.lock", "output.txt", "rexcom.sta"}));
+    EXPECT_EQ(DataFiles(), kAfterADownload);
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(10000), 0);
     EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,0", "1,0", "1,1"}));
