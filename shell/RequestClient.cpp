@@ -31,6 +31,10 @@ constexpr std::uint32_t kRelayLookMs = 1000;
 // How long a request taken back by mistake (the host's, dropped the instant
 // this one was taken) is offered back under the request file's name.
 constexpr std::uint32_t kPutBackMs = 5000;
+// How long the request may be neither waiting nor running before its receipt
+// comes: a request set aside is renamed first and gets its receipt after its
+// pair is written, and one its writer came back to is put back by a rename.
+constexpr std::uint32_t kGoneMs = 2000;
 
 bool IsTermLine(std::string_view line) {
     return line.substr(0, 4) == "TERM";
@@ -355,24 +359,20 @@ int RunRequest(const RequestOptions& options, std::string_view iniPath,
         sleep_ms(kLookMs);
     }
 
-    int goneLooks = 0;
+    std::optional<std::uint32_t> goneSince;
     for (;;) {
         if (const auto receipt = drop.Receipt()) {
             return Report(*receipt, request);
         }
         const Drop::Where where = drop.Locate();
-        // A request put back by the relay (its writer came back) is under the
-        // request file's name again a moment later: gone is seen twice.
-        if (where == Drop::Where::Gone && ++goneLooks >= 2) {
-            if (const auto receipt = drop.Receipt()) {
-                return Report(*receipt, request);
-            }
+        if (where != Drop::Where::Gone) {
+            goneSince.reset();
+        } else if (!goneSince) {
+            goneSince = tick_ms();
+        } else if (elapsed_ms(*goneSince) >= kGoneMs) {
             Say("Kelmora požadavek převzala, ale jeho výsledek nepotvrdila: příčinu uvádí "
                 "protokol událostí"_cp);
             return kRequestJobFailed;
-        }
-        if (where != Drop::Where::Gone) {
-            goneLooks = 0;
         }
         const bool stopped = *stop;
         const bool late = !stopped && timeUp();
