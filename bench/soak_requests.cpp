@@ -163,7 +163,14 @@ int main(int argc, char** argv) {
         const std::string request = join_path(data, "request.cfg");
         write_file(request + ".part", "TERM 1\r\nP\r\n");
         std::filesystem::rename(request + ".part", request);
-        if (!waitFor([&] { return !file_exists(request) && pairsLogged() >= before + 2; }, 60000)) {
+        // The work file goes only once the final pair is in rexcom.sta; the
+        // log has it a moment before.
+        if (!waitFor(
+                [&] {
+                    return !file_exists(request) && !file_exists(request + ".job") &&
+                           pairsLogged() >= before + 2;
+                },
+                60000)) {
             std::fprintf(stderr, "file %d was not processed\n", i);
             return 1;
         }

@@ -259,7 +259,7 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     if (taken.content.ok()) {
         job_.digest = RequestDigest(taken.content.bytes);
     }
-    TextFile file = text_file_of(std::move(taken.content));
+    TextFile file = text_file_of(taken.content);
     if (!file.ok()) {
         SetAside(work, path, file.problem);
         return;

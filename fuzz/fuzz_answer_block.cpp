@@ -55,6 +55,9 @@ std::int64_t hires_counter() {
 std::int64_t hires_frequency() {
     return 1'000'000;
 }
+void exact_wait_us(std::int64_t us) {
+    g_nowUs += static_cast<std::uint64_t>(us > 0 ? us : 0);
+}
 
 } // namespace kelmora
 

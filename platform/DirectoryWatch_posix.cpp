@@ -47,16 +47,16 @@ struct DirectoryWatch::System {
                 inotify_event event{};
                 std::memcpy(&event, buffer.data() + at, sizeof event);
                 const char* eventName = buffer.data() + at + sizeof event;
-                if ((event.mask & IN_Q_OVERFLOW) != 0) {
-                    aboutTheFile = true; // some were lost: look
-                } else if ((event.mask & kDirectoryGone) != 0 && event.wd == watch) {
+                const bool overflowed = (event.mask & IN_Q_OVERFLOW) != 0; // some lost: look
+                const bool gone = (event.mask & kDirectoryGone) != 0 && event.wd == watch;
+                if (gone) {
                     if ((event.mask & IN_IGNORED) == 0) {
                         inotify_rm_watch(inotify, watch);
                     }
                     watch = -1;
                     watching = false;
-                    aboutTheFile = true;
-                } else if (event.len > 0 && name == eventName) {
+                }
+                if (overflowed || gone || (event.len > 0 && name == eventName)) {
                     aboutTheFile = true;
                 }
                 at += static_cast<ssize_t>(sizeof event + event.len);

@@ -1,3 +1,4 @@
+#include "platform/FileProblem_posix.h"
 #include "platform/FileWriters.h"
 #include "platform/Path.h"
 
@@ -45,20 +46,9 @@ int open_for_lease(const std::string& native) {
     return ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// Nothing here follows a link: ELOOP is one.
 FileProblem problem_of(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return FileProblem::Missing;
-    case ELOOP:
-        return FileProblem::Link;
-    case EISDIR:
-    case ENXIO:
-    case ENODEV:
-        return FileProblem::NotRegular;
-    default:
-        return FileProblem::Unreadable;
-    }
+    return error == ELOOP ? FileProblem::Link : file_problem_of(error);
 }
 
 TakenFile refused(FileProblem problem, std::optional<std::uint64_t> identity = std::nullopt) {

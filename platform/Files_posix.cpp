@@ -1,3 +1,4 @@
+#include "platform/FileProblem_posix.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 
@@ -62,20 +63,6 @@ bool write_all(int fd, std::string_view bytes) {
     return true;
 }
 
-FileProblem problem_of(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return FileProblem::Missing;
-    case EISDIR:
-    case ENXIO:
-    case ENODEV:
-        return FileProblem::NotRegular;
-    default:
-        return FileProblem::Unreadable;
-    }
-}
-
 FileContent refused(FileProblem problem) {
     return FileContent{{}, problem};
 }
@@ -89,7 +76,7 @@ FileContent read_regular_file(std::string_view path, std::size_t limit, Links li
     // a link) has effects of its own.
     struct stat st {};
     if ((follow ? stat(native.c_str(), &st) : lstat(native.c_str(), &st)) != 0) {
-        return refused(problem_of(errno));
+        return refused(file_problem_of(errno));
     }
     if (S_ISLNK(st.st_mode)) {
         return refused(FileProblem::Link);
@@ -102,7 +89,7 @@ FileContent read_regular_file(std::string_view path, std::size_t limit, Links li
     const Descriptor fd(::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
                                                    (follow ? 0 : O_NOFOLLOW)));
     if (!fd.valid()) {
-        return refused(errno == ELOOP && !follow ? FileProblem::Link : problem_of(errno));
+        return refused(errno == ELOOP && !follow ? FileProblem::Link : file_problem_of(errno));
     }
     if (fstat(fd.get(), &st) != 0) {
         return refused(FileProblem::Unreadable);

@@ -75,7 +75,7 @@ TextFile read_text_file(std::string_view path, std::size_t maxBytes, std::size_t
     return text_file_of(read_regular_file(path, maxBytes, links), maxLines);
 }
 
-TextFile text_file_of(FileContent content, std::size_t maxLines) {
+TextFile text_file_of(const FileContent& content, std::size_t maxLines) {
     TextFile file;
     file.problem = content.problem;
     if (!content.ok()) {

@@ -34,7 +34,7 @@ struct TextFile {
 
 // The lines of content read from a file, at most `maxLines` of them (more
 // is TooLarge); a content that could not be read keeps its problem.
-TextFile text_file_of(FileContent content, std::size_t maxLines = kMaxCommandFileLines);
+TextFile text_file_of(const FileContent& content, std::size_t maxLines = kMaxCommandFileLines);
 
 // The lines of a regular file of at most `maxBytes` bytes and `maxLines`
 // lines, or why it cannot be taken (see read_regular_file; more lines is

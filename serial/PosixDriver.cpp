@@ -19,8 +19,10 @@
 #include <linux/major.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <new>
 
 namespace kelmora {
@@ -40,12 +42,24 @@ struct PosixPortData {
     char parity = 'N';
     int data_bits = 8;
     int stop_bits = 1;
-    backend::ReadAhead ahead; // what has arrived and is not yet taken
+    backend::ReadAhead ahead;      // what has arrived and is not yet taken
+    std::int64_t last_byte_ns = 0; // when a wait last ended with bytes
 };
 
 using namespace backend;
 
 constexpr auto data_of = &driver_data<PosixPortData>;
+
+// Bytes that come within this time of the last ones are a stream.
+constexpr std::int64_t kStreamGapNs = 3'000'000;
+// The longest a wait inside a stream gathers bytes after the first came.
+constexpr std::int64_t kMostGatherNs = 4'000'000;
+
+std::int64_t monotonic_ns() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
 
 // A device that hung up (a USB adapter pulled out, the far side of a pty
 // closed) answers EIO, or end of file; both mean the port is gone.
@@ -392,12 +406,37 @@ int posix_close(PortRecord* port) {
     return result;
 }
 
+// Waits for a byte. A byte that comes within moments of the last ones is part
+// of a stream, and the wait lets a few more arrive before it returns, so that
+// a long answer wakes the program for a handful of bytes at a time, not for
+// every byte; a byte after a silence (an acknowledgement) is returned at once.
 void posix_wait_input(PortRecord* port, std::uint32_t max_ms) {
-    if (data_of(port)->ahead.held() > 0) {
+    PosixPortData* d = data_of(port);
+    if (d->ahead.held() > 0) {
         return;
     }
-    pollfd p{data_of(port)->fd, POLLIN, 0};
-    poll(&p, 1, static_cast<int>(max_ms));
+    const std::int64_t start = monotonic_ns();
+    pollfd p{d->fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(max_ms)) <= 0 || (p.revents & POLLIN) == 0) {
+        return;
+    }
+    const std::int64_t now = monotonic_ns();
+    // A byte that comes hard on the heels of the last ones is part of a stream.
+    const bool streaming = now - d->last_byte_ns < kStreamGapNs;
+    d->last_byte_ns = now;
+    if (!streaming || d->baud <= 0) {
+        return;
+    }
+    // Eight bytes' time on the wire, at most what is left of the wait and of
+    // the longest gather.
+    const std::int64_t bytesNs = 8LL * 11 * 1'000'000'000 / d->baud;
+    const std::int64_t leftNs = static_cast<std::int64_t>(max_ms) * 1'000'000 - (now - start);
+    const std::int64_t gatherNs = std::min({bytesNs, kMostGatherNs, leftNs});
+    if (gatherNs > 0) {
+        timespec ts{0, static_cast<long>(gatherNs)};
+        nanosleep(&ts, nullptr);
+        d->last_byte_ns = monotonic_ns();
+    }
 }
 
 void install_slots(PortRecord* port) {

@@ -148,6 +148,17 @@ protected:
     }
     std::string TracePath() const { return traceDir.file("line.trace"); }
 
+    // A MASTER that polls every 50 ms, found by the presence test; or a SLAVE.
+    void TakeRole(TTobrin& t, bool master) {
+        if (master) {
+            far.PollEvery(50);
+            ASSERT_TRUE(t.Detect(true));
+            ASSERT_TRUE(t.IsMaster());
+        } else {
+            t.SlaveFlag = true;
+        }
+    }
+
     TTobrin& Slave(int address = 1, std::size_t memory = 1000) {
         TTobrin& t = Terminal(address, memory);
         t.SlaveFlag = true;
@@ -504,13 +515,7 @@ TEST_F(Link, ADownloadComesWholeThroughAReaderHeldUpInTheMiddle) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TTobrin& t = Terminal(1, block.size());
-        if (c.master) {
-            far.PollEvery(50);
-            ASSERT_TRUE(t.Detect(true));
-            ASSERT_TRUE(t.IsMaster());
-        } else {
-            t.SlaveFlag = true;
-        }
+        ASSERT_NO_FATAL_FAILURE(TakeRole(t, c.master));
         Reply reply{Concat({kAckByte, block, c.master ? kPoll : Bytes{}})};
         reply.chunk = 48;
         reply.gapMs = 10;
@@ -545,13 +550,7 @@ TEST_F(Link, AnAcknowledgementIsNeverLostToAHeldUpReader) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TTobrin& t = Terminal(1);
-        if (c.master) {
-            far.PollEvery(50);
-            ASSERT_TRUE(t.Detect(true));
-            ASSERT_TRUE(t.IsMaster());
-        } else {
-            t.SlaveFlag = true;
-        }
+        ASSERT_NO_FATAL_FAILURE(TakeRole(t, c.master));
         Reply ack{kAckByte};
         // Acknowledged quickly after writing; late enough to find the reader
         // waiting otherwise.

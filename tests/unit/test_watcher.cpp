@@ -61,6 +61,17 @@ struct WatcherFixture : ::testing::Test {
         work.retestTerminals = [this] { ++retests; };
         return StartWith(std::move(work), timing);
     }
+    // Work that takes the request file: what it held into `taken`.
+    WatcherWork Taking(std::string& taken) {
+        WatcherWork work;
+        work.processRequestFile = [this, &taken](const std::string& path) {
+            taken = read_file(path).value_or("?");
+            remove_file(path);
+            ++processed;
+        };
+        work.retestTerminals = [] {};
+        return work;
+    }
     THlidac& StartWith(WatcherWork work, WatcherTiming timing) {
         TearDown();
         watcher = std::make_unique<THlidac>(dir.file("request.cfg"), flags, handOver,
@@ -116,13 +127,7 @@ TEST_F(WatcherFixture, AFileIsTakenOnceUnchangedForTheSettleTimeWhateverItsStamp
         SCOPED_TRACE(offset.count());
         processed = 0;
         std::string taken;
-        WatcherWork work;
-        work.processRequestFile = [&](const std::string& path) {
-            taken = read_file(path).value_or("?");
-            remove_file(path);
-            ++processed;
-        };
-        work.retestTerminals = [] {};
+        WatcherWork work = Taking(taken);
         // A directory mounted from another machine: nobody can say whether
         // the file is still open for writing.
         work.writersOf = [](const std::string&) { return Writers::Unknown; };
@@ -193,13 +198,7 @@ TEST_F(WatcherFixture, AnErrorInAHandOverAbandonsOnlyThatTick) {
 TEST_F(WatcherFixture, AFileIsTakenOnlyOnceItsWriterHasClosedIt) {
     std::string taken;
     std::atomic<int> looks{0};
-    WatcherWork work;
-    work.processRequestFile = [&](const std::string& path) {
-        taken = read_file(path).value_or("?");
-        remove_file(path);
-        ++processed;
-    };
-    work.retestTerminals = [] {};
+    WatcherWork work = Taking(taken);
     work.writersOf = [&](const std::string& path) {
         ++looks;
         return file_writers(path);
