@@ -2,10 +2,12 @@
 // with its own start directory, a simulated terminal on a pty, request files
 // in, output and status files out, a clean stop on SIGTERM.
 #include "engine/IniFile.h"
+#include "engine/JobReceipt.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "platform/SingleInstance.h"
 #include "platform/TextLines.h"
 #include "sim/SeedRecords.h"
 #include "sim/Simulator.h"
@@ -833,6 +835,41 @@ TEST_F(Headless, WhileBusyARequestIsTakenBackInTimeAndOneWrittenOverIsNotTakenFo
     kelmora->Signal(SIGTERM);
     EXPECT_EQ(kelmora->Wait(10000), 0);
     EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,0", "1,0", "1,1"}));
+}
+
+// The test plays the relay: it holds the data path's lock and sets the
+// client's request aside (taken, then renamed away), the way a request that
+// cannot be run is. Its receipt comes a moment after the pair; where none
+// comes at all (it could not be written), that is said long before the
+// time-out.
+TEST_F(Headless, KelmoraRequestWaitsForTheReceiptOfARequestSetAsideButNotForever) {
+    SingleInstance relay("kelmora", Data());
+    ASSERT_TRUE(relay.Held());
+    const std::string request = DataFile("request.cfg");
+    for (const bool receipt : {true, false}) {
+        SCOPED_TRACE(receipt ? "a late receipt" : "no receipt");
+        auto client = Request({"--timeout", "600", "--terminal", "1", "N"});
+        ASSERT_TRUE(WaitFor([&] { return file_exists(request); }));
+        const auto identity = file_identity(request);
+        const auto bytes = read_file(request);
+        ASSERT_TRUE(identity && bytes);
+        ASSERT_TRUE(rename_over(request, request + ".job"));
+        ASSERT_TRUE(rename_over(request + ".job", DataFile("request.cfg.bad")));
+        if (receipt) {
+            sleep_ms(300); // the pair written meanwhile
+            ASSERT_EQ(WriteReceipt(request, *identity,
+                                   JobReceipt{-1, -1, "X\r\n", RequestDigest(*bytes)}),
+                      ReceiptWritten::Written);
+        }
+        EXPECT_EQ(client->Wait(20000), 3);
+        EXPECT_EQ(Printed(), receipt ? "X\n-1,-1\n" : "") << Said();
+        EXPECT_EQ(Said().find(receipt ? "kelmora: Úloha skončila stavem -1,-1"
+                                      : "kelmora: Kelmora požadavek převzala, ale jeho výsledek "
+                                        "nepotvrdila"),
+                  0u)
+            << Said();
+        EXPECT_EQ(DataFiles(), (std::set<std::string>{"kelmora.lock", "request.cfg.bad"}));
+    }
 }
 
 TEST_F(Headless, KelmoraRequestWithoutAKelmoraOnTheDataPathSaysSoAtOnce) {
