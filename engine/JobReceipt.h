@@ -15,13 +15,18 @@
 //
 // Why a receipt never belongs to another job: no two files have the same
 // identity while both exist, and the dropped file exists from before its
-// receipt file is made until after its receipt is written. A job of an
-// earlier file with that identity therefore ended, receipt and all, before
-// the identity was free again, so before this receipt file was made. What
-// the identity cannot tell is a program that wrote over the dropped file
-// in place before it was taken (a host that writes its request without
-// looking): the receipt carries the digest of the request as it was read, so
-// the program that dropped it can see that the job was not the one it asked for.
+// receipt file is made until after its receipt is written. Only a file its
+// writer removed before its receipt went out (a request taken back at the
+// instant it was refused, a .bad copy the host removes at once) frees its
+// identity early: that job's receipt can land in a later file's receipt
+// file, but only before the later request is taken, since jobs run one at a
+// time. So the program reads its receipt once its request has left both the
+// request file's name and the work name, and never takes for it what the
+// file held while the request waited. What the identity cannot tell is a
+// program that wrote over the dropped file in place before it was taken (a
+// host that writes its request without looking): the receipt carries the
+// digest of the request as it was read, so the program that dropped it can
+// see that the job was not the one it asked for.
 //
 // Format (Windows-1250): the line "a,b n d" ended by CR LF, then exactly n
 // bytes, the output file; d is the digest in 16 hexadecimal digits, or "-"

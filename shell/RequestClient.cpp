@@ -119,9 +119,25 @@ public:
         return Ours(work_) ? Where::Running : Where::Gone;
     }
 
-    std::optional<JobReceipt> Receipt() const {
+    // The receipt, once the request has left both names (its job's receipt
+    // is written before its file goes, over what was there). What the file
+    // held while the request was still waiting is an earlier job's, of a
+    // file with this identity that its writer removed before that job's
+    // receipt went out (a request taken back, a .bad copy removed by the
+    // host): it never counts, though a set-aside request shows it for a
+    // moment before its own receipt comes.
+    std::optional<JobReceipt> Receipt(Where where) {
         const auto bytes = read_file(ReceiptFile(), Links::Refuse);
-        return bytes ? ParseReceipt(*bytes) : std::nullopt;
+        if (!bytes || bytes->empty()) {
+            return std::nullopt;
+        }
+        if (where == Where::Waiting) {
+            if (Locate() == Where::Waiting) {
+                earlier_ = *bytes;
+            }
+            return std::nullopt;
+        }
+        return where == Where::Gone && *bytes != earlier_ ? ParseReceipt(*bytes) : std::nullopt;
     }
 
     // Takes the request back from under the request file's name, where the
@@ -157,6 +173,7 @@ private:
     std::string work_;
     std::string own_;
     std::optional<std::uint64_t> identity_;
+    std::string earlier_; // an earlier job's receipt, seen while this request waited
 };
 
 // The lines to send: those of the file, or the arguments as Windows-1250.
@@ -361,10 +378,10 @@ int RunRequest(const RequestOptions& options, std::string_view iniPath,
 
     std::optional<std::uint32_t> goneSince;
     for (;;) {
-        if (const auto receipt = drop.Receipt()) {
+        const Drop::Where where = drop.Locate();
+        if (const auto receipt = drop.Receipt(where)) {
             return Report(*receipt, request);
         }
-        const Drop::Where where = drop.Locate();
         if (where != Drop::Where::Gone) {
             goneSince.reset();
         } else if (!goneSince) {

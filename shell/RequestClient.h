@@ -14,8 +14,10 @@
 //     file (place_file): while a request the host dropped is still waiting
 //     there, this one waits its turn.
 //  4. It waits for the job's receipt, which the relay writes once the job's
-//     final status is in "rexcom.sta". The receipt names the request by its
-//     file's identity, so another job's result is never taken for this one's;
+//     final status is in "rexcom.sta", and reads it once the request has left
+//     the request file's name and the work name. The receipt names the
+//     request by its file's identity, so another job's result is never taken
+//     for this one's (nor an earlier job's, seen while this request waited);
 //     and it carries the digest of what the relay read, so a request another
 //     program wrote over in place before it was taken is not taken for this
 //     one either.

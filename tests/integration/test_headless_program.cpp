@@ -839,9 +839,9 @@ TEST_F(Headless, WhileBusyARequestIsTakenBackInTimeAndOneWrittenOverIsNotTakenFo
 
 // The test plays the relay: it holds the data path's lock and sets the
 // client's request aside (taken, then renamed away), the way a request that
-// cannot be run is. Its receipt comes a moment after the pair; where none
-// comes at all (it could not be written), that is said long before the
-// time-out.
+// cannot be run is. Its receipt comes a moment after the pair, and what was
+// in the receipt file before is not taken for it; where none comes at all
+// (it could not be written), that is said long before the time-out.
 TEST_F(Headless, KelmoraRequestWaitsForTheReceiptOfARequestSetAsideButNotForever) {
     SingleInstance relay("kelmora", Data());
     ASSERT_TRUE(relay.Held());
@@ -853,6 +853,13 @@ TEST_F(Headless, KelmoraRequestWaitsForTheReceiptOfARequestSetAsideButNotForever
         const auto identity = file_identity(request);
         const auto bytes = read_file(request);
         ASSERT_TRUE(identity && bytes);
+        if (receipt) {
+            // An earlier job of a file with this identity, removed by its
+            // writer before that job's receipt went out: not this job's.
+            const JobReceipt earlier{-1, -1, "", RequestDigest("TERM 9\r\n")};
+            ASSERT_EQ(WriteReceipt(request, *identity, earlier), ReceiptWritten::Written);
+            sleep_ms(200); // looks the client takes while its request waits
+        }
         ASSERT_TRUE(rename_over(request, request + ".job"));
         ASSERT_TRUE(rename_over(request + ".job", DataFile("request.cfg.bad")));
         if (receipt) {
