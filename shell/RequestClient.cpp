@@ -105,7 +105,13 @@ public:
 
     std::string ReceiptFile() const { return ReceiptPath(request_, identity_.value_or(0)); }
 
-    Placement Place() { return place_file(own_, request_); }
+    Placement Place() {
+        // Not placed yet: whatever the receipt file holds is an earlier job's.
+        if (auto bytes = read_file(ReceiptFile(), Links::Refuse); bytes && !bytes->empty()) {
+            earlier_ = std::move(*bytes);
+        }
+        return place_file(own_, request_);
+    }
 
     enum class Where {
         Waiting, // under the request file's name: not taken yet
