@@ -382,17 +382,19 @@ int RunRequest(const RequestOptions& options, std::string_view iniPath,
         sleep_ms(kLookMs);
     }
 
-    std::optional<std::uint32_t> goneSince;
+    bool gone = false;
+    std::uint32_t goneSince = 0;
     for (;;) {
         const Drop::Where where = drop.Locate();
         if (const auto receipt = drop.Receipt(where)) {
             return Report(*receipt, request);
         }
         if (where != Drop::Where::Gone) {
-            goneSince.reset();
-        } else if (!goneSince) {
+            gone = false;
+        } else if (!gone) {
+            gone = true;
             goneSince = tick_ms();
-        } else if (elapsed_ms(*goneSince) >= kGoneMs) {
+        } else if (elapsed_ms(goneSince) >= kGoneMs) {
             Say("Kelmora požadavek převzala, ale jeho výsledek nepotvrdila: příčinu uvádí "
                 "protokol událostí"_cp);
             return kRequestJobFailed;
