@@ -121,13 +121,15 @@ test-packages: package deps-windows
 # fixed run time; last, alone, the threaded tests under ThreadSanitizer. A new
 # test suite goes with the others, a new build or check that no test needs
 # into the side-by-side step.
+# Each step says how long it took, so a slower CI run shows where.
+step = TIMEFORMAT='make test: $(1) took %0R s'; time $(MAKE) --no-print-directory $(2)
 test: deps
-	$(MAKE) --no-print-directory check
-	$(MAKE) --no-print-directory test-native
-	$(MAKE) --no-print-directory test-windows
-	$(MAKE) --no-print-directory test-packages PICTURE_BUILD=$(SAN_BUILD)
-	$(MAKE) --no-print-directory -j3 --output-sync=target fuzz threads-build lint
-	$(MAKE) --no-print-directory test-threads
+	@$(call step,the checks,check)
+	@$(call step,the native tests,test-native)
+	@$(call step,the Windows tests,test-windows)
+	@$(call step,the packages,test-packages PICTURE_BUILD=$(SAN_BUILD))
+	@$(call step,fuzz + tsan build + lint,-j3 --output-sync=target fuzz threads-build lint)
+	@$(call step,the threaded tests,test-threads)
 
 # The guard rails that keep the code's shape (DESIGN.md): every include
 # follows the layering, and clang-format has nothing to change.
