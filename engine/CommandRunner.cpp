@@ -125,9 +125,13 @@ void CommandRunner::SetAside(const std::string& path, const std::string& request
     if (!moved && remove_file(bad)) {
         moved = rename_over(path, bad); // a directory does not replace a file
     }
-    if (!moved && !remove_file(path)) {
-        log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
-        return;
+    if (!moved) {
+        // Its receipt goes out while the file is still there to own it.
+        SendReceipt(requestPath, job_, -1, -1);
+        if (!remove_file(path)) {
+            log_.LogEvent("Nelze vymazat soubor požadavků"_cp);
+            return;
+        }
     }
     std::string reason;
     switch (problem) {
@@ -149,17 +153,33 @@ void CommandRunner::SetAside(const std::string& path, const std::string& request
     log_.LogEvent(std::string("Soubor požadavků nelze převzít ("_cp) + reason + "), " +
                   (moved ? std::string("přejmenován na "_cp) + bad : std::string("vymazán"_cp)));
     ReportStatus(-1, -1);
+    if (moved) {
+        SendReceipt(requestPath, job_, -1, -1);
+    }
 }
 
-void CommandRunner::FinishJob(const std::string& workPath, int a, int b) {
+void CommandRunner::SendReceipt(const std::string& requestPath, const JobFile& job, int a, int b) {
+    if (!job.identity) {
+        return;
+    }
+    const JobReceipt receipt{a, b, job.output, job.digest};
+    if (WriteReceipt(requestPath, *job.identity, receipt) == ReceiptWritten::Failed) {
+        log_.LogEvent(std::string("Nelze zapsat soubor "_cp) +
+                      ReceiptPath(requestPath, *job.identity));
+    }
+}
+
+void CommandRunner::FinishJob(const std::string& requestPath, int a, int b) {
+    const std::string workPath = requestPath + std::string(kWorkSuffix);
     if (ReportStatus(a, b)) {
+        SendReceipt(requestPath, job_, a, b);
         remove_file(workPath);
         pending_.reset();
         return;
     }
     // The work file stays: the job counts as unfinished until its status is
     // out, also across a restart.
-    pending_ = Pair{a, b};
+    pending_ = Pending{Pair{a, b}, job_};
     waitLogged_ = false;
     const std::string status = StatusFilePath(config_.DataPath);
     if (remove_file(status)) {
@@ -175,7 +195,10 @@ bool CommandRunner::ReportPendingStatus(const std::string& requestPath) {
         pending_.reset();
         return true;
     }
-    const Pair pair = pending_.value_or(Pair{});
+    // The last run's job, if nothing is pending in this one.
+    const Pending pending =
+        pending_.value_or(Pending{Pair{}, JobFile{file_identity(work), {}, {}}});
+    const Pair pair = pending.pair;
     if (!WriteStatusFile(config_.DataPath, pair.a, pair.b)) {
         if (!waitLogged_) {
             waitLogged_ = true;
@@ -186,6 +209,7 @@ bool CommandRunner::ReportPendingStatus(const std::string& requestPath) {
     const std::string text = FormatStatusPair(pair.a, pair.b);
     log_.LogEvent(std::string("Stav úlohy dodatečně zapsán: "_cp) + text);
     console_.SetStatusPanel(1, text);
+    SendReceipt(requestPath, pending.job, pair.a, pair.b);
     remove_file(work);
     pending_.reset();
     return true;
@@ -199,12 +223,14 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     CommandList.clear();
     console_.ClearResults();
     ClearStatusPanels();
+    job_ = {};
     // Taken away from its writers: renamed to its work name and read while
     // none can come back to it. Another member of the data path's group may
     // have put a link here to a file only this program may read: never
     // followed.
     const std::string work = path + std::string(kWorkSuffix);
     TakenFile taken = take_file(path, work, kMaxCommandFileBytes);
+    job_.identity = taken.identity;
     const FileProblem problem = taken.content.problem;
     if (problem == FileProblem::Missing || problem == FileProblem::Busy) {
         return; // gone meanwhile, or a writer has it again: its close brings it back
@@ -225,11 +251,14 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
             log_.LogEvent("Soubor požadavků se ještě zapisuje: úloha počká, až bude celý"_cp);
         } else {
             log_.LogEvent("Soubor požadavků se při převzetí měnil: úloha se nespouští"_cp);
-            FinishJob(work, -1, -1);
+            FinishJob(path, -1, -1);
         }
         return;
     }
     const std::optional<FileStamp> takenStamp = file_stamp(work);
+    if (taken.content.ok()) {
+        job_.digest = RequestDigest(taken.content.bytes);
+    }
     TextFile file = text_file_of(taken.content);
     if (!file.ok()) {
         SetAside(work, path, file.problem);
@@ -237,42 +266,42 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     }
     CommandList = std::move(file.lines);
     if (CommandList.empty()) {
-        FinishJob(work, -1, -1);
+        FinishJob(path, -1, -1);
         return;
     }
     if (CommandList.front().compare(0, 4, "TERM") == 0) {
         const long n = ReadLong(std::string_view(CommandList.front()).substr(4));
         if (n < 1 || n > kSlotCount || !terminals_.IsConnected(static_cast<int>(n - 1))) {
-            FinishJob(work, -1, 0);
+            FinishJob(path, -1, 0);
             return;
         }
         console_.SelectSlot(static_cast<int>(n - 1));
         CommandList.erase(CommandList.begin());
         if (CommandList.empty()) {
-            FinishJob(work, 1, 0);
+            FinishJob(path, 1, 0);
             return;
         }
         ReportStatus(1, 0);
     }
     if (!RunCommandList()) {
         log_.LogEvent("Úloha nedokončena: program končí"_cp);
-        FinishJob(work, -1, -1);
+        FinishJob(path, -1, -1);
         return;
     }
     if (!SaveResults()) {
         // The host must not take the old output file for this job's.
-        FinishJob(work, -1, -1);
+        FinishJob(path, -1, -1);
         return;
     }
     if (file_stamp(work) != takenStamp) {
         // Something still wrote to it: the job ran from what was there when it
         // was taken, which the host did not mean as the whole request.
         log_.LogEvent("Soubor požadavků se během úlohy změnil: úloha nebyla celá"_cp);
-        FinishJob(work, -1, -1);
+        FinishJob(path, -1, -1);
         return;
     }
     const Pair pair = JobPair();
-    FinishJob(work, pair.a, pair.b);
+    FinishJob(path, pair.a, pair.b);
     terminals_.ShowTerminalState(console_.SelectedSlot());
 }
 
@@ -282,7 +311,8 @@ void CommandRunner::ReportUnfinishedJob(const std::string& requestPath) {
         return;
     }
     log_.LogEvent("Úloha ze souboru požadavků nebyla dokončena, znovu se nespouští"_cp);
-    FinishJob(work, -1, -1);
+    job_ = JobFile{file_identity(work), {}, {}};
+    FinishJob(requestPath, -1, -1);
 }
 
 bool CommandRunner::RunCommandList() {
@@ -414,7 +444,9 @@ bool CommandRunner::RunTwoPartLine(std::string_view line) {
 
 bool CommandRunner::SaveResults() {
     const std::string path = join_path(config_.DataPath, config_.OutputFile);
-    if (replace_file(path, join_crlf_lines(console_.Results()))) {
+    std::string bytes = join_crlf_lines(console_.Results());
+    if (replace_file(path, bytes)) {
+        job_.output = std::move(bytes);
         return true;
     }
     log_.LogEvent(std::string("Nelze zapsat soubor "_cp) + path);

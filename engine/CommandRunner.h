@@ -36,11 +36,17 @@
 // kMaxCommandFileLines, unreadable) is logged once,
 // renamed aside (kBadRequestSuffix added, replacing an older one) and
 // reported; the next request is served as usual.
+//
+// Every final status of a request file goes into the job's receipt as well,
+// where one was asked for (engine/JobReceipt.h), after "rexcom.sta" and
+// while the file it belongs to still exists.
 #pragma once
 
+#include "engine/JobReceipt.h"
 #include "platform/Files.h"
 #include "terminal/CommandLine.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -124,8 +130,18 @@ private:
     // `path` (the request file, or its work file) aside under the request
     // file's name with kBadRequestSuffix; logged and reported.
     void SetAside(const std::string& path, const std::string& requestPath, FileProblem problem);
-    // The job's final status; the work file goes once it is written.
-    void FinishJob(const std::string& workPath, int a, int b);
+    // The job's final status, and its receipt; the work file goes once the
+    // status is written.
+    void FinishJob(const std::string& requestPath, int a, int b);
+    // The request file of a job, for its receipt: its identity, the digest of
+    // what was read from it, and the output file the job wrote (empty until it did).
+    struct JobFile {
+        std::optional<std::uint64_t> identity;
+        std::optional<std::uint64_t> digest;
+        std::string output;
+    };
+    // The receipt of `job` with the pair a,b, where one was asked for.
+    void SendReceipt(const std::string& requestPath, const JobFile& job, int a, int b);
 
     const Configuration& config_;
     const EventLog& log_;
@@ -134,9 +150,14 @@ private:
     SharedFlags& flags_;
     bool cut_ = false;                   // a stop cut the current run short
     bool priorityRefusalLogged_ = false; // said once per run of the program
+    JobFile job_;                        // the job in progress
     // The final status of a job whose work file is still there because the
     // pair could not be written (none: the job is the last run's, -1,-1).
-    std::optional<Pair> pending_;
+    struct Pending {
+        Pair pair;
+        JobFile job;
+    };
+    std::optional<Pending> pending_;
     bool waitLogged_ = false;          // "a request waits" said once while pending
     bool renameRefusedLogged_ = false; // a request that cannot be moved, said once
 };

@@ -31,6 +31,10 @@ std::string_view Reason(DirectoryProblem problem) {
 
 } // namespace
 
+bool DataPathServed(std::string_view dataPath) {
+    return SingleInstance::HeldInDirectory(kDataPathMark, dataPath);
+}
+
 DataPathGuard::DataPathGuard(std::string dataPath, const EventLog& log)
     : dataPath_(std::move(dataPath)), log_(log), mark_(kDataPathMark, dataPath_),
       secondCopy_(!mark_.Held()) {

@@ -20,10 +20,15 @@
 #include "platform/SingleInstance.h"
 
 #include <string>
+#include <string_view>
 
 namespace kelmora {
 
 class EventLog;
+
+// Whether a running copy serves `dataPath` now: it holds the mark there. For
+// a program that only asks (kelmora request); takes nothing.
+bool DataPathServed(std::string_view dataPath);
 
 class DataPathGuard {
 public:

@@ -15,6 +15,8 @@
 #include "platform/Files.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace kelmora {
@@ -34,6 +36,8 @@ struct TakenFile {
     FileContent content;
     bool moved = false;   // it is under the work name now
     bool changed = false; // written to while it was taken: what was read may be cut
+    // The file's identity (file_identity), wherever it could be looked at.
+    std::optional<std::uint64_t> identity;
 };
 
 // Moves the regular file at `path` (never following a link) to `workPath`,

@@ -51,9 +51,10 @@ FileProblem problem_of(int error) {
     return error == ELOOP ? FileProblem::Link : file_problem_of(error);
 }
 
-TakenFile refused(FileProblem problem) {
+TakenFile refused(FileProblem problem, std::optional<std::uint64_t> identity = std::nullopt) {
     TakenFile taken;
     taken.content.problem = problem;
+    taken.identity = identity;
     return taken;
 }
 
@@ -88,30 +89,34 @@ TakenFile take_file(std::string_view path, std::string_view workPath, std::size_
     if (lstat(native.c_str(), &st) != 0) {
         return refused(problem_of(errno));
     }
+    const std::optional<std::uint64_t> named = static_cast<std::uint64_t>(st.st_ino);
     if (S_ISLNK(st.st_mode)) {
-        return refused(FileProblem::Link);
+        return refused(FileProblem::Link, named);
     }
     if (!S_ISREG(st.st_mode)) {
-        return refused(FileProblem::NotRegular);
+        return refused(FileProblem::NotRegular, named);
     }
     const OpenFile fd(open_for_lease(native));
     if (fd.get() < 0) {
-        return refused(problem_of(errno));
+        return refused(problem_of(errno), named);
     }
     if (fstat(fd.get(), &st) != 0) {
-        return refused(FileProblem::Unreadable);
+        return refused(FileProblem::Unreadable, named);
     }
+    // From here on the file this descriptor holds.
+    const std::optional<std::uint64_t> identity = static_cast<std::uint64_t>(st.st_ino);
     if (!S_ISREG(st.st_mode)) {
-        return refused(FileProblem::NotRegular);
+        return refused(FileProblem::NotRegular, identity);
     }
     if (static_cast<std::uint64_t>(st.st_size) > limit) {
-        return refused(FileProblem::TooLarge);
+        return refused(FileProblem::TooLarge, identity);
     }
     bool leased = fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0;
     if (!leased && errno == EAGAIN) {
-        return refused(FileProblem::Busy);
+        return refused(FileProblem::Busy, identity);
     }
     TakenFile taken;
+    taken.identity = identity;
     if (std::rename(native.c_str(), system_path(workPath).c_str()) != 0) {
         if (leased) {
             fcntl(fd.get(), F_SETLEASE, F_UNLCK);

@@ -50,7 +50,12 @@ TakenFile take_file(std::string_view path, std::string_view workPath, std::size_
     }
     BY_HANDLE_FILE_INFORMATION info;
     LARGE_INTEGER size;
-    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+    const bool looked = GetFileInformationByHandle(h, &info) != 0;
+    if (looked) {
+        taken.identity =
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK || !looked ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         taken.content.problem = FileProblem::NotRegular;
     } else if (!GetFileSizeEx(h, &size)) {

@@ -6,11 +6,6 @@
 
 namespace kelmora {
 
-// Platform half (Files_posix.cpp, Files_win32.cpp): creates `path` afresh as
-// a regular file holding `bytes`, whatever stood under that name before.
-// False when it cannot be written whole.
-bool write_new_file(std::string_view path, std::string_view bytes);
-
 FileContent read_limited(const std::function<long long(char*, std::size_t)>& read_chunk,
                          std::size_t limit, std::size_t expected) {
     FileContent content;

@@ -65,6 +65,10 @@ std::optional<std::string> read_file(std::string_view path, Links links = Links:
 // missing, and cuts it to their length. False for a link under the name.
 bool write_file(std::string_view path, std::string_view bytes);
 
+// Creates `path` afresh as a regular file holding `bytes`, whatever stood
+// under that name before. False when it cannot be written whole.
+bool write_new_file(std::string_view path, std::string_view bytes);
+
 // Writes `bytes` to a temporary file beside `path` and renames it over the
 // old one, so a reader never sees half a file. When the temporary file cannot
 // be written whole (a full disk), the old file stays as it was and the result
@@ -87,6 +91,25 @@ bool remove_file(std::string_view path);
 
 // Renames `from` to `to`, replacing a file of that name. False when refused.
 bool rename_over(std::string_view from, std::string_view to);
+
+// What placing a file under a new name did.
+enum class Placement {
+    Placed,   // it is under the new name now
+    Occupied, // something already has that name: nothing was moved
+    Refused,  // the system refused (access, a file system without a way to do it)
+};
+
+// Renames `from` to `to` only while nothing has the name `to`: never replaces
+// a file, so a request the host dropped and that is not taken yet stays as
+// it is. Linux renames with RENAME_NOREPLACE, or where the file system lacks
+// it, makes a link under the new name (refused when the name is taken) and
+// removes the old one; Windows moves without replacing.
+Placement place_file(std::string_view from, std::string_view to);
+
+// A file's identity on its volume (the inode; on Windows the file index),
+// never following a link, or nothing when it cannot be looked at. It stays
+// with the file across a rename, so the file is known under its next name.
+std::optional<std::uint64_t> file_identity(std::string_view path);
 
 // What tells one state of a file from another without reading it: its size,
 // its modification stamp and its identity on the volume. Compared only with

@@ -146,6 +146,34 @@ bool rename_over(std::string_view from, std::string_view to) {
     return std::rename(system_path(from).c_str(), system_path(to).c_str()) == 0;
 }
 
+Placement place_file(std::string_view from, std::string_view to) {
+    const std::string source = system_path(from);
+    const std::string target = system_path(to);
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return Placement::Placed;
+    }
+    if (errno == EEXIST) {
+        return Placement::Occupied;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return Placement::Refused;
+    }
+    // A file system without the flag: a link never replaces a name either.
+    if (::link(source.c_str(), target.c_str()) != 0) {
+        return errno == EEXIST ? Placement::Occupied : Placement::Refused;
+    }
+    ::unlink(source.c_str());
+    return Placement::Placed;
+}
+
+std::optional<std::uint64_t> file_identity(std::string_view path) {
+    struct stat st {};
+    if (lstat(system_path(path).c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.st_ino);
+}
+
 bool file_exists(std::string_view path) {
     struct stat st {};
     return stat(system_path(path).c_str(), &st) == 0;

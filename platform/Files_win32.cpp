@@ -140,6 +140,28 @@ bool rename_over(std::string_view from, std::string_view to) {
                        MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+Placement place_file(std::string_view from, std::string_view to) {
+    if (MoveFileExA(std::string(from).c_str(), std::string(to).c_str(), 0) != 0) {
+        return Placement::Placed;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Placement::Occupied
+                                                                       : Placement::Refused;
+}
+
+std::optional<std::uint64_t> file_identity(std::string_view path) {
+    // Its attributes only, sharing everything: nobody's reading, writing,
+    // renaming or removing of it is disturbed.
+    const Handle h(CreateFileA(std::string(path).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
 // A file-system search for exactly that path: anything that matches counts.
 bool file_exists(std::string_view path) {
     WIN32_FIND_DATAA data;

@@ -56,6 +56,13 @@ public:
     // Gives the mark up before the object ends.
     void Release();
 
+    // Whether a running copy holds the mark `name` in `directory` now, for a
+    // program that only asks (kelmora request): nothing is created, and the
+    // look holds the lock file for an instant only, which a copy starting
+    // at that instant waits out (kProbeWaitMs).
+    static bool HeldInDirectory(std::string_view name, std::string_view directory);
+    static constexpr unsigned kProbeWaitMs = 20;
+
 private:
     bool held_ = false;
     bool unavailable_ = false;

@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/Path.h"
 #include "platform/SingleInstance.h"
 
@@ -67,6 +68,11 @@ void SingleInstance::Lock(const std::string& path, unsigned mode, bool replaceLi
     unavailable_ = false;
     fchmod(fd_, mode); // whatever the umask took away; refused for another's file
     held_ = flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    // A look of HeldInDirectory holds it for an instant: waited out.
+    for (unsigned waited = 0; !held_ && errno == EWOULDBLOCK && waited < kProbeWaitMs; ++waited) {
+        sleep_ms(1);
+        held_ = flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
     if (!held_) {
         close(fd_);
         fd_ = -1;
@@ -95,6 +101,22 @@ MarkCheck SingleInstance::Recheck() {
         return MarkCheck::Unavailable;
     }
     return held_ ? MarkCheck::TakenAgain : MarkCheck::HeldElsewhere;
+}
+
+bool SingleInstance::HeldInDirectory(std::string_view name, std::string_view directory) {
+    const std::string path = system_path(join_path(directory, std::string(name) + ".lock"));
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    bool held = false;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        // A shared lock is refused while a copy holds its exclusive one.
+        held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    }
+    close(fd); // gives up the shared lock, if it was had
+    return held;
 }
 
 SingleInstance::~SingleInstance() {

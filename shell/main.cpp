@@ -6,6 +6,7 @@
 #include "shell/HeadlessProgram.h"
 #include "shell/ProgramLocations.h"
 #include "shell/ProgramOptions.h"
+#include "shell/RequestClient.h"
 #include "shell/ServiceStart.h"
 #include "shell/ServiceWatchdog.h"
 #ifdef KELMORA_WITH_WINDOW
@@ -28,8 +29,10 @@ int main(int argc, char** argv) {
     const ParsedOptions parsed = ParseProgramOptions(arguments);
 #ifdef KELMORA_WITH_WIN32_WINDOW
     // A windowed program: what it only says goes to the console it was
-    // started from; without its window it works in a console.
-    const bool saysAndEnds = !parsed.error.empty() || parsed.options.help || parsed.options.version;
+    // started from (a request's answers too); without its window it works in
+    // a console.
+    const bool saysAndEnds = !parsed.error.empty() || parsed.options.help ||
+                             parsed.options.version || parsed.options.request;
     const bool windowed = !saysAndEnds && !parsed.options.headless;
     const auto missingDesktop = windowed ? MissingDesktopForWindow() : std::nullopt;
     if (saysAndEnds) {
@@ -68,6 +71,11 @@ int main(int argc, char** argv) {
     }
     ProgramLocations locations =
         ResolveProgramLocations(configFile, executable_path(), environment, current_directory());
+    if (parsed.options.request) {
+        // A client of the copy that runs: it creates and enters nothing.
+        return RunRequest(parsed.options.requestOptions, locations.iniPath,
+                          locations.startDirectory);
+    }
     EnterStartDirectory(locations);
     EngineOptions files;
     files.iniPath = locations.iniPath;

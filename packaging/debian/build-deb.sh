@@ -30,7 +30,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --fo
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 # As dh_strip does it: no debugging data, no compiler notes.
 strip --remove-section=.comment --remove-section=.note "$root"/usr/bin/*
-gzip -9n "$root"/usr/share/man/man1/*.1
+gzip -9n "$root"/usr/share/man/man1/*.1 "$root"/usr/share/man/man5/*.5
 
 install -D -m 0644 "$here/kelmora.ini" "$root/etc/kelmora/kelmora.ini"
 install -D -m 0644 "$here/kelmora.logrotate" "$root/etc/logrotate.d/kelmora"

@@ -4,6 +4,7 @@
 #include "engine/CommandRunner.h"
 #include "engine/Configuration.h"
 #include "engine/EventLog.h"
+#include "engine/JobReceipt.h"
 #include "engine/SharedFlags.h"
 #include "engine/TerminalHost.h"
 #include "engine/Terminals.h"
@@ -29,6 +30,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <thread>
 
 using namespace kelmora;
@@ -564,4 +566,75 @@ TEST_F(Runner, ARequestThatStillChangesDuringItsJobReportsAFailurePair) {
     EXPECT_EQ(Status(), "-1,-1\r\n");
     EXPECT_FALSE(file_exists(job));
     EXPECT_EQ(CountOf(LogMessages(*log.Read()), "Soubor požadavků se během úlohy změnil"_cp), 1);
+}
+
+TEST_F(Runner, AReceiptIsWrittenWhereAskedForOnceTheFinalStatusIsOutAndBeforeTheFileGoes) {
+    Open();
+    const std::string request = dir.file("request.cfg");
+    // Asks for the receipt of the request file as it stands now.
+    const auto ask = [&](const std::string& content) {
+        EXPECT_TRUE(write_file(request, content));
+        const std::string receipt = ReceiptPath(request, *file_identity(request));
+        EXPECT_TRUE(write_file(receipt, ""));
+        return receipt;
+    };
+    const auto receiptOf = [](const std::string& receipt) {
+        return ParseReceipt(read_file(receipt).value_or(""));
+    };
+
+    // A job's pair and its output file; a receipt asked for by another file
+    // (a client whose request is not taken yet) stays empty.
+    const std::string other = dir.file("other");
+    ASSERT_TRUE(write_file(other, "x"));
+    const std::string otherReceipt = ReceiptPath(request, *file_identity(other));
+    ASSERT_TRUE(write_file(otherReceipt, ""));
+    Bytes two = PersonRecord('R');
+    const Bytes second = PersonRecord('Z');
+    two.insert(two.end(), second.begin(), second.end());
+    far.Script({{AckWith(two)}});
+    std::string receipt = ask("TERM1\r\nP\r\n");
+    runner->ProcessRequestFile(request);
+    EXPECT_EQ(Status(), "1,2\r\n");
+    const auto download = receiptOf(receipt);
+    EXPECT_EQ(download, (JobReceipt{1, 2, *read_file(dir.file("output.txt")),
+                                    RequestDigest("TERM1\r\nP\r\n")}));
+    ASSERT_TRUE(download);
+    EXPECT_EQ(split_text_lines(download->output).size(), 2u);
+    EXPECT_EQ(read_file(otherReceipt), "");
+
+    // A status that cannot be written: no receipt until it is, then the
+    // pair and the output of that job.
+    std::filesystem::create_directories(dir.path() / "rexcom.sta.new" / "x");
+    far.Script({{kAckByte}});
+    receipt = ask("TERM1\r\nO00\r\n");
+    runner->ProcessRequestFile(request);
+    EXPECT_EQ(read_file(receipt), "");
+    std::filesystem::remove_all(dir.file("rexcom.sta.new"));
+    ASSERT_TRUE(runner->ReportPendingStatus(request));
+    EXPECT_EQ(receiptOf(receipt), (JobReceipt{1, 0, "", RequestDigest("TERM1\r\nO00\r\n")}));
+
+    // A job the last run left unfinished, and a request that cannot be taken.
+    receipt = ask("TERM1\r\nO00\r\n");
+    ASSERT_TRUE(rename_over(request, request + ".job"));
+    runner->ReportUnfinishedJob(request);
+    EXPECT_EQ(receiptOf(receipt), (JobReceipt{-1, -1, "", std::nullopt}));
+    const std::string lines(kMaxCommandFileLines + 1, '\n');
+    receipt = ask(lines);
+    runner->ProcessRequestFile(request);
+    EXPECT_TRUE(file_exists(request + ".bad"));
+    EXPECT_EQ(receiptOf(receipt), (JobReceipt{-1, -1, "", RequestDigest(lines)}));
+
+    // Nobody asked: the host's jobs leave nothing behind.
+    const auto files = [&] {
+        std::set<std::filesystem::path> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.insert(entry.path());
+        }
+        return names;
+    };
+    const auto before = files();
+    far.Script({{kAckByte}});
+    runner->ProcessRequestFile(Request("TERM1\r\nO11\r\n"));
+    EXPECT_EQ(Status(), "1,0\r\n");
+    EXPECT_EQ(files(), before);
 }

@@ -2,10 +2,12 @@
 // with its own start directory, a simulated terminal on a pty, request files
 // in, output and status files out, a clean stop on SIGTERM.
 #include "engine/IniFile.h"
+#include "engine/JobReceipt.h"
 #include "platform/Clock.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "platform/SingleInstance.h"
 #include "platform/TextLines.h"
 #include "sim/SeedRecords.h"
 #include "sim/Simulator.h"
@@ -28,6 +30,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 using namespace kelmora;
@@ -62,6 +65,37 @@ protected:
             KELMORA_PROGRAM,
             std::vector<std::string>{"--headless", "--config", dir.file("kelmora.ini")}, dir.str(),
             environment, dir.file(errorFile));
+    }
+
+    // kelmora request with `arguments` after its configuration; what it
+    // prints and says goes to request.out and request.err.
+    std::unique_ptr<ChildProcess> Request(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"request", "--config", dir.file("kelmora.ini")});
+        return std::make_unique<ChildProcess>(KELMORA_PROGRAM, arguments, dir.str(),
+                                              std::vector<std::string>{}, dir.file("request.err"),
+                                              dir.file("request.out"));
+    }
+    std::string Printed() const { return read_file(dir.file("request.out")).value_or(""); }
+    std::string Said() const { return read_file(dir.file("request.err")).value_or(""); }
+    // The names in the data path.
+    std::set<std::string> DataFiles() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Data())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+    // What a relay that ran a data command leaves in its data path, and nothing else.
+    const std::set<std::string> kAfterADownload = {"binarni.bin", "kelmora.lock", "output.txt",
+                                                   "rexcom.sta"};
+    std::vector<std::string> Pairs() const {
+        std::vector<std::string> pairs;
+        for (const std::string& message : Log()) {
+            if (message.find(',') != std::string::npos && message.size() <= 12) {
+                pairs.push_back(message);
+            }
+        }
+        return pairs;
     }
 
     std::vector<std::string> Log() const {
@@ -687,4 +721,170 @@ TEST_F(Headless, AStopDuringADownloadEndsItAtOnce) {
     EXPECT_FALSE(file_exists(DataFile("request.cfg.job")));
     EXPECT_TRUE(Logged("Úloha nedokončena: program končí"_cp));
     EXPECT_EQ(Log().back(), "Stop programu");
+}
+
+TEST_F(Headless, KelmoraRequestPrintsItsJobsAnswersAndAnExitStatusForEachOutcome) {
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    struct Case {
+        std::vector<std::string> arguments;
+        int naks; // the terminal refuses this many commands first
+        int exit;
+        std::size_t answers; // answer lines before the pair
+        std::string pair;
+        std::string said; // UTF-8, as a console shows it; empty: nothing
+    };
+    const Case cases[] = {
+        {{"--terminal", "1", "N", "S"}, 0, 0, 1, "2,1", ""},
+        {{"--terminal", "1"}, 0, 0, 0, "1,0", ""},
+        {{"--terminal", "1", "N"}, 1, 1, 0, "0,0", "Terminál potvrdil 0 z 1 příkazů"},
+        {{"TERM 3", "N"}, 0, 3, 0, "-1,0", "Úloha skončila stavem -1,0: řádek TERM volí terminál"},
+        {{"--terminal", "1", std::string(98, 'S')},
+         0,
+         2,
+         0,
+         "",
+         "Řádek 1: 98 znaků se do rámce nevejde"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        sim::Faults faults;
+        faults.nak = sim::FaultSpec::next(c.naks);
+        ASSERT_TRUE(simulator->set_faults(1, faults));
+        auto client = Request(c.arguments);
+        EXPECT_EQ(client->Wait(20000), c.exit);
+        const std::vector<std::string> printed = split_text_lines(Printed());
+        ASSERT_EQ(printed.size(), c.answers + (c.pair.empty() ? 0 : 1)) << Printed();
+        if (!c.pair.empty()) {
+            EXPECT_EQ(printed.back(), c.pair);
+        }
+        EXPECT_EQ(Said().find("kelmora: " + c.said), c.said.empty() ? std::string::npos : 0)
+            << Said();
+        if (c.answers > 0) {
+            // The job's own output file, whose lines the host reads.
+            EXPECT_EQ(printed.front().substr(0, 1), "S");
+            EXPECT_EQ(read_file(DataFile("output.txt")), printed.front() + "\r\n");
+        }
+    }
+    EXPECT_EQ(DataFiles(), kAfterADownload);
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+}
+
+TEST_F(Headless, AHostsRequestWaitingIsNeverReplacedAndBothJobsRunEachToItsOwner) {
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    // The host is still writing its request: Kelmora does not take it yet.
+    const std::string hostRequest = "TERM1\r\nS\r\n";
+    const int host =
+        ::open(DataFile("request.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(host, 0);
+    ASSERT_EQ(::write(host, hostRequest.data(), hostRequest.size()),
+              static_cast<ssize_t>(hostRequest.size()));
+    // A line with š as the console gives it (UTF-8): Windows-1250 in the file.
+    auto client = Request({"--terminal", "1", "N\xC5\xA1", "Y"});
+    ASSERT_TRUE(WaitFor([&] {
+        return Said().find("ještě nebyl převzat: tento počká, až na něj přijde řada") !=
+               std::string::npos;
+    })) << Said();
+    EXPECT_FALSE(client->Wait(300).has_value());
+    EXPECT_EQ(read_file(DataFile("request.cfg")), hostRequest);
+    std::vector<std::string> own;
+    for (const std::string& name : DataFiles()) {
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0) {
+            own.push_back(name);
+        }
+    }
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(read_file(join_path(Data(), own[0])), "TERM 1\r\nN\x9A\r\nY\r\n");
+
+    ::close(host); // the host's job runs first, then this one
+    EXPECT_EQ(client->Wait(20000), 0) << Said();
+    EXPECT_EQ(Printed(), "2,0\n") << "the S line is the host's, not this job's";
+    EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,1", "1,0", "2,0"}));
+    EXPECT_EQ(DataFiles(), kAfterADownload);
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+}
+
+TEST_F(Headless, WhileBusyARequestIsTakenBackInTimeAndOneWrittenOverIsNotTakenForItsOwn) {
+    auto kelmora = Start();
+    ASSERT_TRUE(WaitFor([&] { return Logged("TERM 1 SLAVE"); }));
+    // The host's job clears the memory: three seconds in which nothing else is taken.
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nC\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return Pairs().size() == 1; }));
+    auto client = Request({"--timeout", "0.5", "--terminal", "1", "S"});
+    EXPECT_EQ(client->Wait(20000), 4);
+    EXPECT_NE(Said().find("Kelmora požadavek nepřevzala do 0.5 s: požadavek odvolán"),
+              std::string::npos)
+        << Said();
+    EXPECT_EQ(Printed(), "");
+    EXPECT_FALSE(file_exists(DataFile("request.cfg"))) << "left to run later";
+
+    // A host that writes its request without looking writes over the
+    // client's in place before Kelmora takes it: that job is the host's.
+    client = Request({"--terminal", "1", "N"});
+    ASSERT_TRUE(WaitFor([&] { return read_file(DataFile("request.cfg")) == "TERM 1\r\nN\r\n"; }));
+    ASSERT_TRUE(write_file(DataFile("request.cfg"), "TERM1\r\nS\r\n"));
+    EXPECT_EQ(client->Wait(20000), 3);
+    EXPECT_EQ(Printed(), "") << "the host's S line and pair";
+    EXPECT_NE(Said().find("Požadavek přepsal jiný program dřív, než jej Kelmora převzala"),
+              std::string::npos)
+        << Said();
+    EXPECT_EQ(DataFiles(), kAfterADownload);
+    kelmora->Signal(SIGTERM);
+    EXPECT_EQ(kelmora->Wait(10000), 0);
+    EXPECT_EQ(Pairs(), (std::vector<std::string>{"1,0", "1,0", "1,0", "1,1"}));
+}
+
+// The test plays the relay: it holds the data path's lock and sets the
+// client's request aside (taken, then renamed away), the way a request that
+// cannot be run is. Its receipt comes a moment after the pair, and what was
+// in the receipt file before is not taken for it; where none comes at all
+// (it could not be written), that is said long before the time-out.
+TEST_F(Headless, KelmoraRequestWaitsForTheReceiptOfARequestSetAsideButNotForever) {
+    SingleInstance relay("kelmora", Data());
+    ASSERT_TRUE(relay.Held());
+    const std::string request = DataFile("request.cfg");
+    for (const bool receipt : {true, false}) {
+        SCOPED_TRACE(receipt ? "a late receipt" : "no receipt");
+        auto client = Request({"--timeout", "600", "--terminal", "1", "N"});
+        ASSERT_TRUE(WaitFor([&] { return file_exists(request); }));
+        const auto identity = file_identity(request);
+        const auto bytes = read_file(request);
+        ASSERT_TRUE(identity && bytes);
+        if (receipt) {
+            // An earlier job of a file with this identity, removed by its
+            // writer before that job's receipt went out: not this job's.
+            const JobReceipt earlier{-1, -1, "", RequestDigest("TERM 9\r\n")};
+            ASSERT_EQ(WriteReceipt(request, *identity, earlier), ReceiptWritten::Written);
+            sleep_ms(200); // looks the client takes while its request waits
+        }
+        ASSERT_TRUE(rename_over(request, request + ".job"));
+        ASSERT_TRUE(rename_over(request + ".job", DataFile("request.cfg.bad")));
+        if (receipt) {
+            sleep_ms(300); // the pair written meanwhile
+            ASSERT_EQ(WriteReceipt(request, *identity,
+                                   JobReceipt{-1, -1, "X\r\n", RequestDigest(*bytes)}),
+                      ReceiptWritten::Written);
+        }
+        EXPECT_EQ(client->Wait(20000), 3);
+        EXPECT_EQ(Printed(), receipt ? "X\n-1,-1\n" : "") << Said();
+        EXPECT_EQ(Said().find(receipt ? "kelmora: Úloha skončila stavem -1,-1"
+                                      : "kelmora: Kelmora požadavek převzala, ale jeho výsledek "
+                                        "nepotvrdila"),
+                  0u)
+            << Said();
+        EXPECT_EQ(DataFiles(), (std::set<std::string>{"kelmora.lock", "request.cfg.bad"}));
+    }
+}
+
+TEST_F(Headless, KelmoraRequestWithoutAKelmoraOnTheDataPathSaysSoAtOnce) {
+    auto client = Request({"--timeout", "600", "--terminal", "1", "S"});
+    EXPECT_EQ(client->Wait(20000), 5);
+    EXPECT_NE(Said().find("kelmora: V datovém adresáři " + Data() + " neběží Kelmora"),
+              std::string::npos)
+        << Said();
+    EXPECT_EQ(Printed(), "");
+    EXPECT_TRUE(DataFiles().empty());
 }

@@ -2,8 +2,8 @@
 # The Debian package, unpacked into a scratch root as dpkg would lay it out:
 #
 #   deb.sh contents  the files, the conffiles, the dependencies, --version,
-#                    the manual pages as man shows them, the event log's
-#                    logrotate rule at work
+#                    the manual pages as man shows them (no warning from
+#                    groff -ww), the event log's logrotate rule at work
 #   deb.sh job       a whole job with the unpacked kelmora --headless and the
 #                    shipped conffile against the unpacked tobrin-sim
 #   deb.sh unit      systemd-analyze verify, an exposure of 1.0 or less, and
@@ -37,7 +37,8 @@ contents)
     for f in usr/bin/kelmora usr/bin/tobrin-sim etc/kelmora/kelmora.ini etc/logrotate.d/kelmora \
         lib/systemd/system/kelmora.service usr/share/applications/kelmora.desktop \
         usr/share/doc/kelmora/copyright usr/share/doc/kelmora/changelog.gz \
-        usr/share/man/man1/kelmora.1.gz usr/share/man/man1/tobrin-sim.1.gz; do
+        usr/share/man/man1/kelmora.1.gz usr/share/man/man1/tobrin-sim.1.gz \
+        usr/share/man/man5/kelmora-request.5.gz usr/share/man/man5/kelmora.ini.5.gz; do
         [ -e "$root/$f" ] || fail "the package has no /$f"
     done
     # The menu's icon at the hicolor theme's sizes, each a PNG of its size.
@@ -50,8 +51,14 @@ contents)
         fail "the desktop entry does not name the icon"
     [ "$(cat "$WORK/DEBIAN/conffiles")" = "$(printf '%s\n' /etc/kelmora/kelmora.ini \
         /etc/logrotate.d/kelmora)" ] || fail "the conffiles are: $(cat "$WORK/DEBIAN/conffiles")"
-    # Filled and justified at 80 columns, no line of running text has a gap
-    # of four blanks (a word too long for its line spreads the rest apart).
+    # Every page renders without a warning of groff's (-ww: all of them).
+    for page in "$root"/usr/share/man/man[15]/*.gz; do
+        warnings=$(MANROFFOPT=-ww MANWIDTH=80 man -l "$page" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "$(basename "$page") renders with warnings: $warnings"
+    done
+    # Filled and justified at 80 columns, no line of running text in the
+    # commands' pages has a gap of four blanks (a word too long for its line
+    # spreads the rest apart); the file formats' pages have tables.
     for page in "$root"/usr/share/man/man1/*.1.gz; do
         gaps=$(MANWIDTH=80 man -l "$page" 2>/dev/null | col -bx | sed '1d;$d' |
             grep -E '[^ ] {4,}[^ ]' || true)

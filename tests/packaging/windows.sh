@@ -3,7 +3,8 @@
 # prefix (tests/wine/prepare-prefix.sh maps it to $KELMORA_WINE_PORTS/com1):
 #
 #   windows.sh zip  unpacked: the program, the INI beside it, tobrin-sim.exe,
-#                   their file properties and versions, the program's icon; a
+#                   the manual's pages on the request file and the INI as
+#                   text, their file properties and versions, the program's icon; a
 #                   job with the INI as shipped, run from the unpacked folder,
 #                   everything in that folder (tobrin-sim.exe itself serves a
 #                   COM port in tests/wine: wine.headless.simulator)
@@ -37,8 +38,17 @@ zip)
     [ -f "${KELMORA_ZIP:-}" ] || fail "${KELMORA_ZIP:-the zip} is missing: make package builds it"
     unzip -q "$KELMORA_ZIP" -d "$WORK"
     folder=$WORK/kelmora-$KELMORA_VERSION-win64
-    for f in kelmora.exe tobrin-sim.exe kelmora.ini README.txt; do
+    for f in kelmora.exe tobrin-sim.exe kelmora.ini README.txt kelmora-request.txt \
+        kelmora-ini.txt; do
         [ -f "$folder/$f" ] || fail "the zip has no $f in its folder"
+    done
+    # The manual's pages as the Debian package has them, for Notepad: UTF-8
+    # with its byte-order mark and CR LF.
+    for text in "kelmora-request.txt:STATUS PAIRS" "kelmora-ini.txt:The Cfg_binary record"; do
+        file=$folder/${text%%:*}
+        [ "$(head -c 3 "$file")" = $'\xEF\xBB\xBF' ] || fail "$file has no byte-order mark"
+        grep -q "^ *${text#*:}"$'\r$' "$file" || fail "$file lacks '${text#*:}' or CR LF"
+        [ "$(grep -c $'\r$' "$file")" -eq "$(wc -l <"$file")" ] || fail "$file has LF line ends"
     done
     # Each program's file properties (VERSIONINFO holds its strings in UTF-16)
     # and its version.

@@ -25,10 +25,11 @@ class ChildProcess {
 public:
     // Starts `program` with `arguments` in `directory`; `environment` entries
     // ("NAME=value") are added to the test's own. Standard error goes to
-    // `errorFile`; without one, standard input, output and error are closed.
+    // `errorFile`, standard output to `outputFile` (else nowhere); without an
+    // error file, standard input, output and error are closed.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& directory, const std::vector<std::string>& environment,
-                 const std::string& errorFile) {
+                 const std::string& errorFile, const std::string& outputFile = "") {
         std::vector<std::string> args = {program};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -55,7 +56,9 @@ public:
         } else {
             posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 1,
+                                             outputFile.empty() ? "/dev/null" : outputFile.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
         }
         posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
         if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {

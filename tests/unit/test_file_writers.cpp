@@ -29,9 +29,12 @@ TEST(FileWriters, AFileIsTakenOnlyFromNoWriterAndWhole) {
     }
     EXPECT_EQ(file_writers(path), Writers::None);
     ASSERT_TRUE(write_file(work, "an older work file"));
+    const auto identity = file_identity(path);
+    ASSERT_TRUE(identity);
     const TakenFile taken = take_file(path, work, 1000);
     ASSERT_TRUE(taken.content.ok());
     EXPECT_TRUE(taken.moved);
+    EXPECT_EQ(taken.identity, identity) << "the file it read, known to whoever dropped it";
     EXPECT_FALSE(taken.changed);
     EXPECT_EQ(taken.content.bytes, "TERM1\r\nS\r\n");
     EXPECT_FALSE(file_exists(path));

@@ -62,6 +62,27 @@ TEST(Files, ReplaceWriteAppendRemove) {
     EXPECT_FALSE(make_directories(join_path(nested, "f")));
 }
 
+TEST(Files, APlacedFileNeverReplacesAnotherAndKeepsItsIdentity) {
+    TempDir dir;
+    const std::string mine = dir.file("mine\xE8.new");
+    const std::string request = dir.file("request.cfg");
+    ASSERT_TRUE(write_file(mine, "mine"));
+    const auto identity = file_identity(mine);
+    ASSERT_TRUE(identity);
+    ASSERT_TRUE(write_file(request, "the host's"));
+    EXPECT_NE(file_identity(request), identity);
+    EXPECT_EQ(place_file(mine, request), Placement::Occupied);
+    EXPECT_EQ(read_file(request), "the host's");
+    EXPECT_EQ(read_file(mine), "mine");
+    ASSERT_TRUE(remove_file(request));
+    EXPECT_EQ(place_file(mine, request), Placement::Placed);
+    EXPECT_FALSE(file_exists(mine));
+    EXPECT_EQ(read_file(request), "mine");
+    EXPECT_EQ(file_identity(request), identity);
+    EXPECT_EQ(place_file(mine, dir.file("elsewhere")), Placement::Refused);
+    EXPECT_FALSE(file_identity(mine));
+}
+
 #ifndef _WIN32
 
 namespace {

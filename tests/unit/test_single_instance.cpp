@@ -6,13 +6,17 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 using namespace kelmora;
 using kelmora::testing::TempDir;
@@ -70,7 +74,38 @@ TEST(SingleInstance, AMarkInADirectoryKeepsOutEveryOtherCopyOfThatDirectoryOnly)
     EXPECT_TRUE(third.Held());
 }
 
+TEST(SingleInstance, ALookAtADirectorysMarkTakesNothing) {
+    TempDir dir;
+    const std::string directory = dir.path().string();
+    EXPECT_FALSE(SingleInstance::HeldInDirectory("kelmora", directory));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "kelmora.lock")) << "made by a look";
+    {
+        SingleInstance relay("kelmora", directory);
+        ASSERT_TRUE(relay.Held());
+        EXPECT_TRUE(SingleInstance::HeldInDirectory("kelmora", directory));
+        EXPECT_FALSE(SingleInstance("kelmora", directory).Held());
+        EXPECT_EQ(relay.Recheck(), MarkCheck::Kept);
+    }
+    EXPECT_FALSE(SingleInstance::HeldInDirectory("kelmora", directory));
+}
+
 #ifndef _WIN32
+TEST(SingleInstance, ACopyStartingWhileALookHoldsTheLockFileGetsTheMark) {
+    TempDir dir;
+    const std::string directory = dir.path().string();
+    { SingleInstance made("kelmora", directory); } // the lock file is there, unlocked
+    const int look = open(dir.file("kelmora.lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(look, 0);
+    ASSERT_EQ(flock(look, LOCK_SH | LOCK_NB), 0); // as HeldInDirectory holds it
+    std::thread done([look] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(SingleInstance::kProbeWaitMs / 4));
+        close(look);
+    });
+    SingleInstance starting("kelmora", directory);
+    done.join();
+    EXPECT_TRUE(starting.Held());
+}
+
 // (On Windows the open lock file keeps its directory: nothing takes it away.)
 TEST(SingleInstance, ADirectorysMarkIsLookedAtAgainAfterItsLockFileWent) {
     TempDir dir;

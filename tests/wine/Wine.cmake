@@ -42,13 +42,14 @@ set(KELMORA_NULL_MODEM_RUN
     ${KELMORA_NULL_MODEM} ${KELMORA_WINE_PORTS}/com11 ${KELMORA_WINE_PORTS}/com12 --)
 
 # The Windows program itself under Wine, against tobrin-sim: the same request
-# file as the Linux build, a second copy in the same prefix, and the same
-# request against tobrin-sim.exe on COM2 (wired to COM1 by null-modem), and
-# over Debian's ser2net (rfc2217:// and tcp://). All take COM1 or the prefix's
-# named mutex, so they never run at the same time.
+# file as the Linux build, a second copy in the same prefix, the same
+# request against tobrin-sim.exe on COM2 (wired to COM1 by null-modem), over
+# Debian's ser2net (rfc2217:// and tcp://), and kelmora.exe request against
+# kelmora.exe. All take COM1 or the prefix's named mutex, so they never run at
+# the same time.
 set(KELMORA_NATIVE_BIN_DIR "" CACHE PATH
     "bin directory of a Linux build with kelmora and tobrin-sim, for the Windows end-to-end tests")
-foreach(mode end-to-end single-instance simulator network)
+foreach(mode end-to-end single-instance simulator network request)
     add_test(NAME wine.headless.${mode}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/headless.sh ${mode})
     set_tests_properties(wine.headless.${mode} PROPERTIES

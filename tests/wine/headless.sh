@@ -18,6 +18,11 @@
 #                               and through kelmora.exe against tobrin-sim.exe
 #                               on COM2, wired to COM1 by null-modem: the same
 #                               files; tobrin-sim.exe stops cleanly on Ctrl+C
+#   headless.sh request         kelmora.exe request against kelmora.exe: the
+#                               answers, the pair and the exit status; a host's
+#                               request waiting for its turn is not replaced
+#                               and both jobs run, each to its owner; without
+#                               a running kelmora.exe, its message and 5
 #
 # From the environment: KELMORA_EXE (the Windows program), KELMORA_NATIVE and
 # TOBRIN_SIM (Linux programs), KELMORA_WINE_PORTS, WORK (a scratch directory),
@@ -269,6 +274,75 @@ network)
     stop_all
     same_files windows-tcp "kelmora.exe over ser2net's raw tcp port"
     ;;
+request)
+    run=$WORK/request
+    rm -rf "$run"
+    mkdir -p "$run"
+    write_ini "$KELMORA_WINE_PORTS/com1"
+    # Two attempts a command (the default record but for its byte 62): Wine
+    # writes a frame through its server, which the client's own Wine process
+    # keeps busy as well, and once in a while an acknowledgement came after
+    # its 80 ms. What is tested here is the client.
+    record=01000100000000000000000004000000C40900000400000006000000010001726571756573742E
+    record+=636667000000006F75747075742E747874000000000000010114000000
+    printf '%s\r\n' "[Konfigurace]" "Cfg_binary=$record" >>"$run/kelmora.ini"
+    start_sim "$KELMORA_WINE_PORTS/com1"
+    start_kelmora windows stderr.txt
+    kelmora=$started_pid
+    wait_ready
+    # kelmora.exe request in the program's folder, as the host's side does;
+    # what it says comes in Windows-1250. Its exit status goes to client.code.
+    client() {
+        local status=0
+        (cd "$run" && timeout 120 wine "$KELMORA_EXE" request --config kelmora.ini "$@") \
+            >"$run/client.out" 2>"$run/client.err" || status=$?
+        echo "$status" >"$run/client.code"
+    }
+    code() { cat "$run/client.code"; }
+    printed() { tr -d '\r' <"$run/client.out"; }
+    said() { iconv -f CP1250 -t UTF-8 "$run/client.err"; }
+    waits_its_turn() { said | grep -q "ještě nebyl převzat"; }
+    pairs() {
+        tr -d '\r' <"$run/errorlog.txt" | cut -c 23- | grep -E '^-?[0-9]+,-?[0-9]+$' | paste -sd' '
+    }
+    drop() {
+        printf '%s\r\n' "$@" >"$run/request.part"
+        mv "$run/request.part" "$run/request.cfg"
+    }
+
+    client --terminal 1 N S
+    [ "$(code)" -eq 0 ] || fail "kelmora.exe request ended with $(code): $(said)"
+    if [ "$(printed | tail -n 1)" != "2,1" ] || [ "$(printed | head -c 1)" != S ] ||
+        [ "$(printed | wc -l)" -ne 2 ]; then
+        fail "kelmora.exe request printed: $(printed)"
+    fi
+    [ "$(printed | head -n 1)" = "$(tr -d '\r' <"$run/output.txt")" ] ||
+        fail "the answer line is not the job's output file's"
+
+    # The host's first job keeps Kelmora busy for nine seconds (C three
+    # times); its next request waits meanwhile, and the client's behind it.
+    drop "TERM 1" C C C
+    wait_for 30 test -e "$run/request.cfg.job"
+    drop TERM1 S
+    client --terminal 1 N Y &
+    client_pid=$!
+    wait_for 60 waits_its_turn
+    [ "$(cat "$run/request.cfg")" = $'TERM1\r\nS\r' ] || fail "the host's request was replaced"
+    wait "$client_pid"
+    [ "$(code)" -eq 0 ] || fail "the waiting kelmora.exe request ended with $(code): $(said)"
+    [ "$(printed)" = "2,0" ] || fail "the waiting client printed: $(printed)"
+    [ "$(pairs)" = "1,0 2,1 1,0 3,0 1,0 1,1 1,0 2,0" ] || fail "the jobs' pairs: $(pairs)"
+    for f in "$run"/*.new "$run"/*.receipt; do
+        [ ! -e "$f" ] || fail "left behind: $f"
+    done
+
+    stop_kelmora "$kelmora"
+    client --terminal 1 S
+    { [ "$(code)" -eq 5 ] && said | grep -q "neběží Kelmora"; } ||
+        fail "without kelmora.exe, request ended with $(code): $(said)"
+    echo "headless.sh: kelmora.exe request printed its job's answers and pair, waited its" \
+        "turn behind the host's request, and said at once that no Kelmora ran"
+    ;;
 single-instance)
     run=$WORK/single
     rm -rf "$run"
@@ -294,7 +368,7 @@ single-instance)
     echo "headless.sh: the second copy exited with -1; the first went on and stopped cleanly"
     ;;
 *)
-    echo "usage: headless.sh end-to-end|single-instance|simulator|network" >&2
+    echo "usage: headless.sh end-to-end|single-instance|simulator|network|request" >&2
     exit 2
     ;;
 esac
