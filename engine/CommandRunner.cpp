@@ -247,7 +247,8 @@ void CommandRunner::ProcessRequestFile(const std::string& path) {
     renameRefusedLogged_ = false;
     if (taken.changed) {
         // Its writer came back while it was read: never a job from a cut file.
-        if (!file_exists(path) && rename_over(work, path)) {
+        // Put back only where no new request has been dropped meanwhile.
+        if (place_file(work, path) == Placement::Placed) {
             log_.LogEvent("Soubor požadavků se ještě zapisuje: úloha počká, až bude celý"_cp);
         } else {
             log_.LogEvent("Soubor požadavků se při převzetí měnil: úloha se nespouští"_cp);
