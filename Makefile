@@ -52,7 +52,9 @@ build:
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The test build carries AddressSanitizer and UndefinedBehaviorSanitizer.
-SAN_CONFIGURE = cmake -S . -B $(SAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON \
+# The test builds keep line tables only (-g1): enough for every sanitizer's
+# report and backtrace to name file and line, and a good deal less to compile.
+SAN_CONFIGURE = cmake -S . -B $(SAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DKELMORA_SANITIZE=ON \
 	      -DKELMORA_WERROR=ON -DKELMORA_BENCH=OFF >/dev/null
 test-native:
 	$(SAN_CONFIGURE)
@@ -161,7 +163,8 @@ test-threads: threads-build
 	echo "threads: no race reported; the failed programs run once more"; \
 	$(TSAN_RUN) --rerun-failed
 threads-build:
-	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_TSAN=ON \
+	cmake -S . -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DKELMORA_TSAN=ON \
 	      -DKELMORA_WERROR=ON -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target threaded_tests
 
@@ -172,7 +175,8 @@ lint:
 	scripts/check/tidy.sh $(TIDY_BUILD) $(JOBS)
 
 fuzz-build:
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKELMORA_FUZZ=ON \
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+	      -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only -DKELMORA_FUZZ=ON \
 	      -DKELMORA_WERROR=ON -DKELMORA_TESTS=OFF -DKELMORA_BENCH=OFF -DKELMORA_GUI=OFF >/dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
